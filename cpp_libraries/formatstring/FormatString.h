@@ -1,0 +1,17 @@
+#ifndef FORMATSTRING_H
+#define FORMATSTRING_H
+
+#include <cstdarg>
+#include <string>
+
+// printf-style formatting into a string of any length.
+std::string FormatString(std::string format, ...);
+std::string FormatStringV(std::string format, va_list args);
+
+// Escaping for texts placed into single-quoted SQL literals and into the
+// ticket snapshot's XML.
+std::string SqlEscape(std::string text);
+std::string XmlEncode(std::string text);
+std::string XmlDecode(std::string text);
+
+#endif

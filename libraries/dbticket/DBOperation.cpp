@@ -1,0 +1,79 @@
+#include "DBOperation.h"
+
+#include <exception>
+
+void LogTrace(const LogSite& site)
+{
+    SysLog(FormatString("%s:%d:%s \n", site.unit, site.line, site.function));
+}
+
+void LogFailedQuery(const LogSite& site, const std::string& query, const std::string& error)
+{
+    const char* format = site.family == LogFamily::Spaced
+                             ? "%s:%d:%s\n    QUERY: %s \n    ERROR: %s \n"
+                             : "%s:%d:%s\n    QUERY: %s\n    ERROR: %s\n";
+    SysLog(FormatString(format, site.unit, site.line, site.function, query.c_str(), error.c_str()));
+}
+
+void LogWarning(const LogSite& site, const std::string& warning)
+{
+    const char* format = site.family == LogFamily::Spaced ? "%s:%d:%s\n    WARNING: %s \n"
+                                                          : "%s:%d:%s\n    WARNING: %s\n";
+    SysLog(FormatString(format, site.unit, site.line, site.function, warning.c_str()));
+}
+
+bool DBOperation::Run(Kind kind, const std::string& query,
+                      const std::function<bool(PgSqlDatabase&)>& use,
+                      FailureReport report) const
+{
+    try {
+        PgSqlDatabase db(owner.ConnInfo());
+        int ok = kind == Kind::Tuples ? db.ExecTuplesOk(query) : db.ExecCommandOk(query);
+        if (!ok) {
+            std::string message = db.ErrorMessage();
+            if (report.store)
+                owner.ErrorMsg(message);
+            if (report.log)
+                LogFailedQuery(site, query, report.fixedText ? report.fixedText : message);
+            return false;
+        }
+        return use ? use(db) : true;
+    } catch (const std::exception& e) {
+        owner.ErrorMsg(e.what());
+        LogFailedQuery(site, query, e.what());
+        return false;
+    }
+}
+
+bool DBOperation::LoadOne(const std::string& query,
+                          const std::function<bool(PgSqlDatabase&)>& read) const
+{
+    return Run(Kind::Tuples, query, [&](PgSqlDatabase& db) {
+        int rows = db.Tuples();
+        if (rows == 1)
+            return read(db);
+        if (site.family == LogFamily::Spaced) {
+            Warn(rows == 0 ? "zero results for query" : "more than one result for query");
+            return true;
+        }
+        if (rows == 0) {
+            Warn("Zero Results From Query.");
+            return true;
+        }
+        owner.ErrorMsg("Multiple Results From Query.");
+        Warn("Multiple Results From Query.");
+        return false;
+    });
+}
+
+bool DBOperation::NextVal(const std::string& sequence, int& value) const
+{
+    return Run(Kind::Tuples, "select nextval('" + sequence + "')",
+               [&](PgSqlDatabase& db) {
+                   if (db.Tuples() != 1)
+                       return false;
+                   value = db.GetInt(0, "nextval");
+                   return true;
+               },
+               FailureReport::Silent());
+}

@@ -1,0 +1,79 @@
+#ifndef DBOPERATION_H
+#define DBOPERATION_H
+
+#include <functional>
+#include <string>
+
+#include "DBObject.h"
+#include "PgSqlDatabase.h"
+#include "SysLog.h"
+
+// The two families of log lines: DBTruck and DBProduct write their failed-query
+// and warning lines without the blank before each line end, and treat more
+// than one row of a single-record load as an error.
+enum class LogFamily { Spaced, Compact };
+
+// Where an operation's log lines say they come from.
+struct LogSite {
+    const char* unit;
+    int line;
+    const char* function;
+    LogFamily family;
+};
+#define DB_SITE(family) (LogSite{SourceName(__FILE__), __LINE__, __func__, (family)})
+
+void LogTrace(const LogSite& site);
+void LogFailedQuery(const LogSite& site, const std::string& query, const std::string& error);
+void LogWarning(const LogSite& site, const std::string& warning);
+
+// How a failed statement is reported. By default the server's message is both
+// stored in the object and logged; a few operations log a fixed text instead,
+// or report nothing at all.
+struct FailureReport {
+    bool store = true;
+    bool log = true;
+    const char* fixedText = nullptr;
+
+    static FailureReport Standard() { return {}; }
+    static FailureReport LogFixed(const char* text) { return {true, true, text}; }
+    static FailureReport StoreOnly() { return {true, false, nullptr}; }
+    static FailureReport Silent() { return {false, false, nullptr}; }
+};
+
+// The operation convention of every persistent class, written once: each
+// statement runs on a connection of its own opened from the owner's ConnInfo()
+// and closed when the statement's work is done; failures are stored in the
+// owner and logged; no std::exception escapes.
+class DBOperation {
+public:
+    DBOperation(DBObject& owner, LogSite site) : owner(owner), site(site) {}
+
+    enum class Kind { Tuples, Command };
+
+    void Trace() const { LogTrace(site); }
+    void Warn(const std::string& text) const { LogWarning(site, text); }
+
+    // Runs `query`; on success hands the still open connection to `use` and
+    // returns what it returns. A failed statement is reported as `report`
+    // says; a std::exception from the connection or from `use` is stored and
+    // logged with the query. Both give false.
+    bool Run(Kind kind, const std::string& query,
+             const std::function<bool(PgSqlDatabase&)>& use = nullptr,
+             FailureReport report = FailureReport::Standard()) const;
+
+    // A single-record load: exactly one row is handed to `read` (the
+    // connection stays open meanwhile); zero or several rows are warned about
+    // as the site's family does it.
+    bool LoadOne(const std::string& query,
+                 const std::function<bool(PgSqlDatabase&)>& read) const;
+
+    // Takes the next value of `sequence`; false (with nothing reported) unless
+    // exactly one row came back.
+    bool NextVal(const std::string& sequence, int& value) const;
+
+private:
+    DBObject& owner;
+    LogSite site;
+};
+
+#endif
