@@ -1,1 +1,209 @@
-int main() { return 0; }
+// velmora: prints, saves or shows one stored ticket.
+//
+//   velmora command printer id plant reprint
+//
+// "print" sends the configured copies of the ticket to the printer's queue
+// through lpr (taking a new invoice number first), "save" writes one copy for
+// the web server, anything else writes the ticket to standard output.
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <pstreams/pstream.h>
+
+#include "8418.h"
+#include "ConfigRW.h"
+#include "DBTicket.h"
+#include "FixedPaths.h"
+#include "SysLog.h"
+#include "print.h"
+
+namespace {
+
+struct PrinterSettings {
+    bool raw;
+    int code;
+    int copies;
+    int lines_before;
+    int lines_after;
+};
+
+// A value placed into the libpq connection string: quoted only when it would
+// otherwise end the value early or add a parameter of its own, so ordinary
+// settings give the plain "key=value" form.
+std::string ConnValue(const std::string& value)
+{
+    if (value.find_first_of(" \t\n\r\f\v'\\") == std::string::npos)
+        return value;
+    std::string quoted = "'";
+    for (char c : value) {
+        if (c == '\'' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "'";
+}
+
+// The printer name reaches lpr as one literal word: plain names stay as they
+// are, anything else is single-quoted for the shell.
+std::string ShellWord(const std::string& word)
+{
+    const char* plain = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-.,:@%+=/";
+    if (!word.empty() && word.find_first_not_of(plain) == std::string::npos)
+        return word;
+    std::string quoted = "'";
+    for (char c : word) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string ConnectionString()
+{
+    ConfigRW database("database.f");
+    std::string host = database.ReadStringEntry("database", "host addr", "127.0.0.1");
+    std::string port = database.ReadStringEntry("database", "port", "5432");
+    std::string dbname = database.ReadStringEntry("database", "dbname", "morvik2");
+    std::string user = database.ReadStringEntry("database", "user", "morvik2");
+    std::string passwd = database.ReadStringEntry("database", "passwd", "");
+
+    if (host == "127.0.0.1" || host == "localhost")
+        return "dbname=" + ConnValue(dbname) + " user=" + ConnValue(user);
+    return "hostaddr=" + ConnValue(host) + " port=" + ConnValue(port) + " dbname=" + ConnValue(dbname) +
+           " user=" + ConnValue(user) + " password=" + ConnValue(passwd);
+}
+
+void Progress(const char* step)
+{
+    std::cout << step << std::endl;
+}
+
+// Waits for the spooler command; a spooler that failed is logged, since the
+// exit status of velmora does not report it.
+void CloseJob(redi::opstream& job)
+{
+    job.close();
+    int status = job.rdbuf()->status();
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
+        SYSLOG_AS("main", "%s:%d:%s lpr ended with status %i\n", WEXITSTATUS(status));
+    else if (WIFSIGNALED(status))
+        SYSLOG_AS("main", "%s:%d:%s lpr ended by signal %i\n", WTERMSIG(status));
+}
+
+void PrintPath(DBTicket& ticket, ConfigRW& printers, const std::string& printer, const PrinterSettings& settings,
+               const std::string& plant, const std::string& reprint)
+{
+    Progress("1");
+    std::string raw = settings.raw ? " -l" : "";
+    std::string lpr = "lpr" + raw + " -P" + ShellWord(printer);
+    Progress("2");
+    SYSLOG_AS("main", "%s:%d:%s GET NEXT INVOICE\n");
+    if (printer != "log")
+        ticket.NextInvoice();
+    Progress("3");
+    SetCompress(settings.code);
+
+    if (printer == "log") {
+        redi::opstream job(lpr);
+        PrintShortTicket(job, &ticket, plant, reprint, settings.lines_before, settings.lines_after, "", true, true);
+        CloseJob(job);
+        return;
+    }
+    if (!ticket.PrintTicket())
+        return;
+    Progress("4");
+    // A negative copy count is not a usable setting: it prints nothing.
+    for (int n = 1; n <= settings.copies; ++n) {
+        SYSLOG_AS("main", "%s:%d:%s PRINT COPY #%i\n", n);
+        std::string name = printers.ReadStringEntry(printer, FormatString("copy %i name", n), "");
+        bool prices = printers.ReadBoolEntry(printer, FormatString("copy %i print prices", n), true);
+        bool weights = printers.ReadBoolEntry(printer, FormatString("copy %i print weights", n), true);
+        redi::opstream job(lpr);
+        PrintTicket(job, &ticket, plant, reprint, settings.lines_before, settings.lines_after, name, prices, weights);
+        CloseJob(job);
+    }
+}
+
+// The copy is written whole to a new file beside the target and renamed over
+// it, so the web server never serves a half-written or mixed ticket.
+void SavePath(DBTicket& ticket, const PrinterSettings& settings, const std::string& plant, const std::string& reprint)
+{
+    std::ostringstream copy;
+    PrintTicket(copy, &ticket, plant, reprint, settings.lines_before, settings.lines_after, "REPRINT", true, true);
+    std::string text = copy.str();
+
+    std::string target = fixedpaths::kSaveFile;
+    std::string temp = target + ".XXXXXX";
+    int fd = mkstemp(&temp[0]);
+    if (fd < 0) {
+        SYSLOG_AS("main", "%s:%d:%s cannot create %s\n", temp.c_str());
+        return;
+    }
+    bool ok = fchmod(fd, 0644) == 0;
+    for (size_t done = 0; ok && done < text.size();) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        ok = n > 0;
+        if (ok)
+            done += static_cast<size_t>(n);
+    }
+    ok = close(fd) == 0 && ok;
+    if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
+        SYSLOG_AS("main", "%s:%d:%s cannot write %s\n", target.c_str());
+        unlink(temp.c_str());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 6) {
+        std::cerr << "usage: velmora command printer id plant reprint" << std::endl;
+        return 2;
+    }
+    // A spooler that quits early must fail the write, not kill the program.
+    signal(SIGPIPE, SIG_IGN);
+
+    openlog("ticket", LOG_PID | LOG_PERROR, LOG_USER);
+    ConfigRW::setPath(fixedpaths::kConfigDir);
+
+    std::string command = argv[1];
+    std::string printer = argv[2];
+    std::string id = argv[3];
+    std::string plant = argv[4];
+    std::string reprint = argv[5];
+    SYSLOG("%s:%d:%s command=%s printer=%s id=%s plant=%s reprint=%s\n", command.c_str(), printer.c_str(),
+           id.c_str(), plant.c_str(), reprint.c_str());
+
+    DBTicket ticket(ConnectionString());
+    ticket.LoadXmlById(id);
+
+    ConfigRW printers("printers.f");
+    PrinterSettings settings;
+    settings.raw = printers.ReadBoolEntry(printer, "raw", true);
+    settings.code = printers.ReadIntEntry(printer, "code", 10);
+    settings.copies = printers.ReadIntEntry(printer, "copies", 0);
+    settings.lines_before = printers.ReadIntEntry(printer, "lines before", 0);
+    settings.lines_after = printers.ReadIntEntry(printer, "lines after", 0);
+
+    if (command == "print" && !printer.empty())
+        PrintPath(ticket, printers, printer, settings, plant, reprint);
+    else if (command == "save")
+        SavePath(ticket, settings, plant, reprint);
+    else
+        PrintTicket(std::cout, &ticket, plant, reprint, 0, 0, "View Copy", true, true);
+
+    closelog();
+    return 0;
+}

@@ -20,7 +20,10 @@ void SysLog(const std::string& line);
 
 // Logs a line that starts with "file:line:function"; the format's first three
 // conversions must be "%s:%d:%s".
-#define SYSLOG(fmt, ...) \
-    SysLog(FormatString(fmt, SourceName(__FILE__), __LINE__, __func__, ##__VA_ARGS__))
+#define SYSLOG(fmt, ...) SYSLOG_AS(__func__, fmt, ##__VA_ARGS__)
+// The same, naming the given function: for lines that belong to a program's
+// main sequence but are written from a helper.
+#define SYSLOG_AS(function, fmt, ...) \
+    SysLog(FormatString(fmt, SourceName(__FILE__), __LINE__, function, ##__VA_ARGS__))
 
 #endif

@@ -22,6 +22,11 @@ void LogWarning(const LogSite& site, const std::string& warning)
     SysLog(FormatString(format, site.unit, site.line, site.function, warning.c_str()));
 }
 
+void DBOperation::Log(const std::string& text) const
+{
+    SysLog(FormatString("%s:%d:%s %s\n", site.unit, site.line, site.function, text.c_str()));
+}
+
 bool DBOperation::Run(Kind kind, const std::string& query,
                       const std::function<bool(PgSqlDatabase&)>& use,
                       FailureReport report) const

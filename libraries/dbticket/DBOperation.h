@@ -52,6 +52,8 @@ public:
 
     void Trace() const { LogTrace(site); }
     void Warn(const std::string& text) const { LogWarning(site, text); }
+    // A plain "file:line:function text" line.
+    void Log(const std::string& text) const;
 
     // Runs `query`; on success hands the still open connection to `use` and
     // returns what it returns. A failed statement is reported as `report`

@@ -1,0 +1,288 @@
+-- The morvik2 database: ticket snapshots, the batch queue, the master data
+-- and their form defaults. Loaded by the owner role morvik2 into a database
+-- created with ENCODING 'LATIN1', LC_COLLATE and LC_CTYPE 'C', so that every
+-- byte 1..255 of a text is a character and comes back unchanged.
+--
+-- Flags are boolean (libpq hands them out as "t" and "f"), decimals real
+-- (the programs hold them as float), texts text; dates and times are text
+-- in the programs' own formats. There are no primary or unique keys: the
+-- operations check uniqueness themselves and report duplicate rows as
+-- warnings or errors, which must stay observable. Counters and totals start
+-- at 0 because the inserts leave them out.
+
+CREATE SEQUENCE batch_s;
+CREATE SEQUENCE ticket_s;
+CREATE SEQUENCE invoice_s;
+CREATE SEQUENCE customer_s;
+CREATE SEQUENCE job_s;
+CREATE SEQUENCE formula_s;
+CREATE SEQUENCE product_s;
+CREATE SEQUENCE truck_s;
+
+-- Finished tickets; xmldata_c holds the snapshot the programs print from.
+CREATE TABLE ticket_t (
+    entry_c           integer DEFAULT nextval('ticket_s'),
+    id_c              text,
+    date_c            text,
+    invoice_c         integer DEFAULT 0,
+    ordernumber_c     text,
+    timecreated_c     text,
+    timetobatch_c     text,
+    timestarted_c     text,
+    timefinished_c    text,
+    customerid_c      text,
+    name_c            text,
+    jobid_c           text,
+    deliverto_c       text,
+    formulaid_c       text,
+    description_c     text,
+    truckid_c         text,
+    driver_c          text,
+    batchsize_c       real,
+    returned_c        real,
+    watertrim_c       real,
+    mixer_c           integer,
+    cycles_c          integer,
+    salestax_c        real,
+    printweights_c    boolean,
+    printprices_c     boolean,
+    printticket_c     boolean,
+    subtotal_c        real,
+    tax_c             real,
+    total_c           real,
+    street_c          text,
+    city_c            text,
+    state_c           text,
+    zipcode_c         text,
+    instructions_c    text,
+    onjob_c           text,
+    offjob_c          text,
+    leftover_c        real,
+    plant_c           integer,
+    xmldata_c         text,
+    void_c            boolean DEFAULT false,
+    user_c            text,
+    modified_c        text
+);
+
+-- The batch queue; a voided batch has timetobatch_c 'VOID'.
+CREATE TABLE batch_t (
+    entry_c           integer DEFAULT nextval('batch_s'),
+    id_c              text,
+    ordernumber_c     text,
+    timetobatch_c     text,
+    timecreated_c     text,
+    jobid_c           text,
+    customerid_c      text,
+    formulaid_c       text,
+    truckid_c         text,
+    batchsize_c       real,
+    returned_c        real,
+    watertrim_c       real,
+    mixer_c           integer,
+    cycles_c          integer,
+    salestax_c        real,
+    printweights_c    boolean,
+    printprices_c     boolean,
+    printticket_c     boolean,
+    subtotal_c        real,
+    tax_c             real,
+    total_c           real,
+    deliverto_c       text,
+    street_c          text,
+    city_c            text,
+    state_c           text,
+    zipcode_c         text,
+    instructions_c    text,
+    driver_c          text,
+    formulaprice_c    real,
+    plant_c           integer
+);
+
+-- Materials and extra products of batches ('Batch' || batch id), jobs
+-- ('Job' || job entry) and formulas (the formula id).
+CREATE TABLE productlinker_t (
+    linkid_c          text,
+    productid_c       text,
+    amount_c          real,
+    price_c           real,
+    producttype_c     text,
+    position_c        integer
+);
+
+-- Delivery counters, one row per plant.
+CREATE TABLE batchcounter_t (
+    plant_c           integer,
+    loadsdelivered_c  integer DEFAULT 0,
+    yardsdelivered_c  real DEFAULT 0
+);
+
+CREATE TABLE customer_t (
+    entry_c           integer DEFAULT nextval('customer_s'),
+    id_c              text,
+    name_c            text,
+    street_c          text,
+    city_c            text,
+    state_c           text,
+    zipcode_c         text,
+    phone_c           text,
+    fax_c             text,
+    email_c           text,
+    contact_c         text,
+    cellphone_c       text,
+    taxexempt_c       boolean,
+    printticket_c     boolean,
+    totalbatches_c    integer DEFAULT 0,
+    totalyards_c      real DEFAULT 0,
+    usagedate_c       text,
+    discount_c        real DEFAULT 0,
+    balance_c         real DEFAULT 0,
+    creditstatus_c    integer DEFAULT 0,
+    memo_c            text,
+    user_c            text,
+    modified_c        text
+);
+
+-- One line per finished load booked against a customer's balance.
+CREATE TABLE payment_t (
+    customerid_c      text,
+    adjust_c          real,
+    plant_c           integer,
+    name_c            text,
+    prevbalance_c     real,
+    newbalance_c      real
+);
+
+CREATE TABLE job_t (
+    entry_c             integer DEFAULT nextval('job_s'),
+    id_c                text,
+    customerid_c        text,
+    formulaid_c         text,
+    deliverto_c         text,
+    street_c            text,
+    city_c              text,
+    state_c             text,
+    zipcode_c           text,
+    orderdate_c         text,
+    deliverdate_c       text,
+    delivertime_c       text,
+    instructions_c      text,
+    quantityordered_c   real,
+    quantitydelivered_c real DEFAULT 0,
+    loadsdelivered_c    integer DEFAULT 0,
+    formulaprice_c      real,
+    batchsize_c         real,
+    taxable_c           boolean,
+    salestax_c          real,
+    grandtotal_c        real,
+    user_c              text,
+    modified_c          text
+);
+
+CREATE TABLE formula_t (
+    entry_c            integer DEFAULT nextval('formula_s'),
+    id_c               text,
+    description_c      text,
+    usmetric_c         text,
+    maxwateramount_c   real,
+    watercementratio_c real,
+    taxable_c          boolean,
+    price_c            real,
+    totalbatches_c     integer DEFAULT 0,
+    usagedate_c        text,
+    user_c             text,
+    modified_c         text
+);
+
+-- type_c 'agg', 'cmt', 'admix' and 'water' are materials; any other type is
+-- an extra product.
+CREATE TABLE product_t (
+    entry_c            integer DEFAULT nextval('product_s'),
+    id_c               text,
+    type_c             text,
+    description_c      text,
+    usmetric_c         text,
+    unitmeasure_c      text,
+    taxable_c          boolean,
+    unitprice_c        real,
+    balance_c          real DEFAULT 0,
+    targetusage1_c     real DEFAULT 0,
+    adjtargetusage1_c  real DEFAULT 0,
+    actualusage1_c     real DEFAULT 0,
+    usage1date_c       text,
+    targetusage2_c     real DEFAULT 0,
+    adjtargetusage2_c  real DEFAULT 0,
+    actualusage2_c     real DEFAULT 0,
+    usage2date_c       text,
+    user_c             text,
+    modified_c         text
+);
+
+-- A truck's on-job and off-job times and leftover load live only in the
+-- ticket snapshots.
+CREATE TABLE truck_t (
+    entry_c            integer DEFAULT nextval('truck_s'),
+    id_c               text,
+    driver_c           text,
+    cellphone_c        text,
+    dischargerate_c    real,
+    dischargecode_c    integer,
+    maxloadsize_c      real,
+    loadsdelivered_c   integer DEFAULT 0,
+    yardsdelivered_c   real DEFAULT 0,
+    usagedate_c        text,
+    user_c             text,
+    modified_c         text
+);
+
+-- Form defaults: column_c names a column of the matching _t table, default_c
+-- holds its default as text, position_c the order the defaults apply in.
+CREATE TABLE ticket_w (column_c text, default_c text, position_c integer);
+CREATE TABLE customer_w (column_c text, default_c text, position_c integer);
+CREATE TABLE job_w (column_c text, default_c text, position_c integer);
+CREATE TABLE formula_w (column_c text, default_c text, position_c integer);
+CREATE TABLE product_w (column_c text, default_c text, position_c integer);
+CREATE TABLE truck_w (column_c text, default_c text, position_c integer);
+
+-- New tickets belong to plant 1 unless a default says otherwise.
+INSERT INTO batchcounter_t (plant_c, loadsdelivered_c, yardsdelivered_c) VALUES (1, 0, 0);
+
+-- pgxml_xpath(document, path, toptag, septag): the text of the first node
+-- that path selects in document, or NULL when there is none (a missing or an
+-- empty element). toptag and septag belong to the four-argument form the
+-- loaders call; they pass empty ones and read a single value, so both are
+-- unused.
+--
+-- xpath() reads a document without an XML declaration as UTF-8 and fails on
+-- the first Latin-1 byte above 127, so the document is declared ISO-8859-1.
+-- xpath() then hands back UTF-8 bytes inside a LATIN1 text: convert_to()
+-- takes those bytes as they are and convert_from() reads them as UTF-8 into
+-- the LATIN1 database encoding. This relies on the database being LATIN1.
+--
+-- The result keeps xpath()'s escapes: "&", "<" and ">" come back as "&amp;",
+-- "&lt;" and "&gt;" (apostrophes and double quotes plain). The loaders pass
+-- every text through their XML decoder, so a stored text that literally
+-- contains "&amp;" (written into the snapshot as "&amp;amp;") comes back
+-- exactly; unescaping here as well would decode it twice. xpath() also
+-- writes a carriage return as "&#x0d;", which that decoder does not know, so
+-- it is turned back into the byte here. (The XML parser reads a carriage
+-- return written as the plain byte as a line feed; only "&#13;" keeps it.)
+CREATE FUNCTION pgxml_xpath(document text, path text, toptag text, septag text)
+RETURNS text
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+AS $$
+    SELECT replace(
+               convert_from(
+                   convert_to(
+                       (xpath(path, XMLPARSE(DOCUMENT
+                           '<?xml version="1.0" encoding="ISO-8859-1"?>' || document)))[1]::text,
+                       'LATIN1'),
+                   'UTF8'),
+               '&#x0d;', chr(13))
+$$;
+
+-- sorvane connects as nobody: it reads tickets, and a print it hands to
+-- velmora may take an invoice number for the ticket.
+GRANT SELECT ON ticket_t TO nobody;
+GRANT UPDATE (invoice_c) ON ticket_t TO nobody;
+GRANT USAGE ON SEQUENCE invoice_s TO nobody;

@@ -1,0 +1,39 @@
+#ifndef DBFORMULA_H
+#define DBFORMULA_H
+
+#include <string>
+#include <vector>
+
+#include "DBObject.h"
+#include "DBOperation.h"
+#include "DBProduct.h"
+#include "Formula.h"
+
+// A mix design joined to the database, with its materials.
+class DBFormula : public DBObject, public Formula {
+public:
+    explicit DBFormula(std::string conninfo);
+    ~DBFormula();
+    DBFormula(const DBFormula&) = delete;
+    DBFormula& operator=(const DBFormula&) = delete;
+
+    int NumMatl() const { return nummatl_c; }
+    void NumMatl(int v) { nummatl_c = v; }
+
+    // The formula_t section of the ticket snapshot; the materials are not part of it.
+    std::string xmlString() const;
+
+    // Database operations: fill the object from the snapshot of a stored ticket.
+    bool LoadXmlByEntry(int entry);
+    bool LoadXmlById(std::string id);
+
+    std::vector<DBProduct*> matl_v;  // owned
+    // Kept for the record layout; nothing counts with it, so it starts at 0
+    // rather than holding an indeterminate value.
+    int nummatl_c;
+
+private:
+    bool LoadXml(const DBOperation& op, const std::string& where);
+};
+
+#endif

@@ -1,0 +1,48 @@
+#ifndef DBJOB_H
+#define DBJOB_H
+
+#include <string>
+#include <vector>
+
+#include "DBCustomer.h"
+#include "DBFormula.h"
+#include "DBObject.h"
+#include "DBOperation.h"
+#include "DBProduct.h"
+#include "Job.h"
+
+// An order and its delivery site joined to the database. The job owns its own
+// customer and formula, separate from those of any ticket that holds the job.
+class DBJob : public DBObject, public Job {
+public:
+    explicit DBJob(std::string conninfo);
+    ~DBJob();
+    DBJob(const DBJob&) = delete;
+    DBJob& operator=(const DBJob&) = delete;
+
+    int NumMatl() const { return nummatl_c; }
+    void NumMatl(int v) { nummatl_c = v; }
+    int NumProd() const { return numprod_c; }
+    void NumProd(int v) { numprod_c = v; }
+
+    // The job_t section of the ticket snapshot; the lists are not part of it.
+    std::string xmlString() const;
+
+    // Database operations: fill the object from the snapshot of a stored ticket.
+    bool LoadXmlByEntry(int entry);
+    bool LoadXmlById(std::string id);
+
+    DBCustomer* customer;            // owned
+    DBFormula* formula;              // owned
+    std::vector<DBProduct*> matl_v;  // owned
+    std::vector<DBProduct*> prod_v;  // owned
+    // Kept for the record layout; nothing counts with them, so they start at
+    // 0 rather than holding indeterminate values.
+    int nummatl_c;
+    int numprod_c;
+
+private:
+    bool LoadXml(const DBOperation& op, const std::string& where);
+};
+
+#endif

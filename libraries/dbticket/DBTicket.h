@@ -1,0 +1,112 @@
+#ifndef DBTICKET_H
+#define DBTICKET_H
+
+#include <string>
+#include <vector>
+
+#include "DBCustomer.h"
+#include "DBFormula.h"
+#include "DBJob.h"
+#include "DBObject.h"
+#include "DBOperation.h"
+#include "DBProduct.h"
+#include "DBTruck.h"
+#include "Ticket.h"
+
+class Mutex;
+
+// One ticket together with everything it refers to: the customer, job,
+// formula and truck, and the materials and extra products of the batch. The
+// ticket owns all of them.
+class DBTicket : public DBObject, public Ticket {
+public:
+    explicit DBTicket(std::string conninfo);
+    ~DBTicket();
+    DBTicket(const DBTicket&) = delete;
+    DBTicket& operator=(const DBTicket&) = delete;
+
+    int NumMatl() const { return nummatl_c; }
+    void NumMatl(int v) { nummatl_c = v; }
+    int NumProd() const { return numprod_c; }
+    void NumProd(int v) { numprod_c = v; }
+    bool InspectBatch() const { return inspect_batch; }
+    void InspectBatch(bool v) { inspect_batch = v; }
+    bool ManualBatch() const { return manual_batch; }
+    void ManualBatch(bool v) { manual_batch = v; }
+    bool ManualWeighup() const { return manual_weighup; }
+    void ManualWeighup(bool v) { manual_weighup = v; }
+    bool ManualDischarge() const { return manual_discharge; }
+    void ManualDischarge(bool v) { manual_discharge = v; }
+    bool SimulatedBatch() const { return simulated_batch; }
+    void SimulatedBatch(bool v) { simulated_batch = v; }
+    std::string TimeCreated() const { return timecreated_c; }
+    void TimeCreated(std::string v) { timecreated_c = std::move(v); }
+    std::string TimeStarted() const { return timestarted_c; }
+    void TimeStarted(std::string v) { timestarted_c = std::move(v); }
+    std::string TimeFinished() const { return timefinished_c; }
+    void TimeFinished(std::string v) { timefinished_c = std::move(v); }
+    int MixingTime() const { return mixing_time; }
+    void MixingTime(int v) { mixing_time = v; }
+    int MixTime() const { return mix_time; }
+    void MixTime(int v) { mix_time = v; }
+    int SlumpWater() const { return slump_water; }
+    void SlumpWater(int v) { slump_water = v; }
+
+    // Whether the ticket's formula is in metric units; the printed ticket
+    // chooses its units by it.
+    bool IsFormulaMetric() const;
+
+    // The whole ticket snapshot. Writing it first copies the ticket's delivery
+    // address, instructions and driver into the attached job and truck, which
+    // keep them: the snapshot never shows a stale address or driver.
+    std::string xmlString() const;
+
+    // Database operations: loading a stored ticket from its snapshot.
+    bool LoadXmlById(std::string id);
+    bool LoadXmlByEntry(int entry);
+    bool LoadXmlMatl(int entry, float batchsize);
+    bool LoadXmlProd(int entry, float batchsize);
+
+    // Database operations: numbers from the database's sequences, and the
+    // plant's delivery counters.
+    bool NextEntry();
+    bool NextTicketEntry();
+    bool NextInvoice();
+    bool UpdateCounters();
+
+    DBCustomer* customer;            // owned
+    DBJob* job;                      // owned
+    DBFormula* formula;              // owned
+    DBTruck* truck;                  // owned
+    std::vector<DBProduct*> matl_v;  // owned, in load order
+    std::vector<DBProduct*> prod_v;  // owned, in load order
+    double agg1_scale_start;
+    double agg1_scale_end;
+    double cmt1_scale_start;
+    double cmt1_scale_end;
+
+protected:
+    Mutex* mutex;  // owned; nothing takes it
+
+private:
+    bool LoadXml(const DBOperation& op, bool byEntry, const std::string& where);
+    bool LoadXmlLines(const DBOperation& op, std::vector<DBProduct*>& list, int count, bool material, int entry);
+
+    // The snapshot loaders set both counts before anything reads them; they
+    // start at 0 so that a ticket that was never loaded holds no garbage.
+    int nummatl_c;
+    int numprod_c;
+    bool inspect_batch;
+    bool manual_batch;
+    bool manual_weighup;
+    bool manual_discharge;
+    bool simulated_batch;
+    int mixing_time;
+    int mix_time;
+    std::string timecreated_c;
+    std::string timestarted_c;
+    std::string timefinished_c;
+    int slump_water;
+};
+
+#endif

@@ -1,0 +1,187 @@
+#!/bin/bash
+# Throwaway PostgreSQL cluster for the tests and the demo.
+#
+#   pgcluster.sh start DIR   create (if absent) and start a cluster in DIR,
+#                            recreate the database morvik2 from db/schema.sql
+#                            and write DIR/env (PGHOST=..., PGPORT=...)
+#   pgcluster.sh stop DIR    stop it; nothing to do when none runs
+#
+# The server listens on a unix socket in DIR/sock and on 127.0.0.1 at a free
+# port, with trust authentication for both and nothing else. initdb and
+# postgres refuse to run as root, so under root the server runs as the OS
+# user postgres. Set PGBIN to use server binaries from another directory.
+
+set -eu
+
+here=$(cd "$(dirname "$0")" && pwd -P)
+schema="$here/../db/schema.sql"
+
+die() {
+    echo "pgcluster.sh: $*" >&2
+    exit 1
+}
+
+usage() {
+    echo "usage: pgcluster.sh start|stop DIR" >&2
+    exit 2
+}
+
+[ $# -eq 2 ] || usage
+command=$1
+dir=$2
+
+find_bindir() {
+    local candidate
+    for candidate in "${PGBIN:-}" /usr/lib/postgresql/15/bin; do
+        if [ -n "$candidate" ] && [ -x "$candidate/postgres" ]; then
+            echo "$candidate"
+            return
+        fi
+    done
+    for candidate in $(printf '%s\n' /usr/lib/postgresql/*/bin | sort -V -r); do
+        if [ -x "$candidate/postgres" ]; then
+            echo "$candidate"
+            return
+        fi
+    done
+}
+
+bindir=$(find_bindir)
+[ -n "$bindir" ] || die "no PostgreSQL server binaries found (looked in \$PGBIN and /usr/lib/postgresql/*/bin); install the postgresql package"
+for tool in initdb pg_ctl postgres psql; do
+    [ -x "$bindir/$tool" ] || die "$bindir/$tool is missing; install the postgresql package"
+done
+
+# Runs a server tool as the user that owns the cluster.
+if [ "$(id -u)" -eq 0 ]; then
+    id postgres >/dev/null 2>&1 || die "running as root needs the OS user postgres, which does not exist"
+    owner=postgres
+    if command -v runuser >/dev/null 2>&1; then
+        as_owner() { runuser -u postgres -- "$@"; }
+    else
+        as_owner() {
+            local quoted
+            quoted=$(printf '%q ' "$@")
+            su postgres -s /bin/sh -c "$quoted"
+        }
+    fi
+else
+    owner=$(id -un)
+    as_owner() { "$@"; }
+fi
+
+if [ "$command" = stop ] && [ ! -d "$dir" ]; then
+    exit 0
+fi
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd -P)
+# DIR/env must stay both shell-sourceable and readable line by line without
+# unquoting, so the path may hold no blanks or shell metacharacters.
+case "$dir" in
+    *[!A-Za-z0-9_./+-]*) die "directory '$dir' holds characters other than letters, digits and _ . / + -" ;;
+esac
+
+data="$dir/data"
+sock="$dir/sock"
+log="$dir/server.log"
+envfile="$dir/env"
+
+running() {
+    [ -f "$data/PG_VERSION" ] && as_owner "$bindir/pg_ctl" status -D "$data" >/dev/null 2>&1
+}
+
+stop_server() {
+    rm -f "$envfile"
+    if running; then
+        as_owner "$bindir/pg_ctl" stop -D "$data" -m fast -w -t 60 >/dev/null
+    fi
+}
+
+# A port nothing on 127.0.0.1 answers on; the server start below still
+# retries if another process takes it in between.
+pick_port() {
+    local port
+    while :; do
+        port=$((20000 + RANDOM % 40000))
+        if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+            echo "$port"
+            return
+        fi
+    done
+}
+
+init_cluster() {
+    local major
+    major=$("$bindir/postgres" -V | sed 's/[^0-9]*\([0-9]*\).*/\1/')
+    # A cluster left by another server version cannot be started; start over.
+    [ "$(cat "$data/PG_VERSION" 2>/dev/null)" = "$major" ] && return
+    rm -rf "$data"
+    as_owner "$bindir/initdb" -D "$data" -U postgres --auth=trust --encoding=UTF8 \
+        --locale=C --no-sync >"$dir/initdb.log" 2>&1 ||
+        die "initdb failed, see $dir/initdb.log"
+    cat >"$data/pg_hba.conf" <<'EOF'
+local all all trust
+host all all 127.0.0.1/32 trust
+EOF
+    echo "include 'pgcluster.conf'" >>"$data/postgresql.conf"
+    chown "$owner" "$data/pg_hba.conf"
+}
+
+start_server() {
+    local port
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+        port=$(pick_port)
+        cat >"$data/pgcluster.conf" <<EOF
+listen_addresses = '127.0.0.1'
+port = $port
+unix_socket_directories = '$sock'
+fsync = off
+synchronous_commit = off
+full_page_writes = off
+EOF
+        chown "$owner" "$data/pgcluster.conf"
+        rm -f "$log"
+        if as_owner "$bindir/pg_ctl" start -D "$data" -l "$log" -w -t 60 >/dev/null 2>&1; then
+            echo "$port"
+            return
+        fi
+        grep -q 'could not bind\|already in use' "$log" 2>/dev/null || break
+    done
+    tail -n 20 "$log" >&2 2>/dev/null || true
+    die "the server did not start, see $log"
+}
+
+start() {
+    # A unix socket path is limited to 107 bytes, including the file name.
+    [ ${#sock} -le 90 ] || die "socket directory '$sock' is too long for a unix socket; use a shorter DIR"
+    stop_server
+    if [ "$owner" = postgres ]; then
+        chown -R postgres "$dir"
+        as_owner test -w "$dir" -a -x "$dir" ||
+            die "the OS user postgres cannot write to $dir (check the permissions of its parent directories)"
+    fi
+    mkdir -p "$sock"
+    chown "$owner" "$sock"
+    init_cluster
+    port=$(start_server)
+
+    PGOPTIONS='-c client_min_messages=warning' "$bindir/psql" -X -q -v ON_ERROR_STOP=1 \
+        -h "$sock" -p "$port" -U postgres -d postgres >/dev/null <<'EOF'
+SELECT 'CREATE ROLE morvik2 LOGIN' WHERE NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'morvik2') \gexec
+SELECT 'CREATE ROLE nobody LOGIN' WHERE NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'nobody') \gexec
+DROP DATABASE IF EXISTS morvik2 WITH (FORCE);
+CREATE DATABASE morvik2 OWNER morvik2 ENCODING 'LATIN1' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0;
+EOF
+    "$bindir/psql" -X -q -v ON_ERROR_STOP=1 -h "$sock" -p "$port" -U morvik2 -d morvik2 \
+        -f "$schema" >"$dir/schema.log" 2>&1 ||
+        { cat "$dir/schema.log" >&2; die "loading $schema failed"; }
+
+    printf 'PGHOST=%s\nPGPORT=%s\n' "$sock" "$port" >"$envfile"
+    echo "pgcluster.sh: server running, socket $sock, 127.0.0.1:$port"
+}
+
+case "$command" in
+    start) start ;;
+    stop) stop_server ;;
+    *) usage ;;
+esac

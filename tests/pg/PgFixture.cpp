@@ -1,0 +1,59 @@
+#include "PgFixture.h"
+
+#include <cstdlib>
+
+std::string PgFixture::Port()
+{
+    const char* port = getenv("PGPORT");
+    return port ? port : "";
+}
+
+void PgFixture::SetUp()
+{
+    conn = PQconnectdb(kOwnerConnInfo);
+    if (PQstatus(conn) != CONNECTION_OK)
+        FAIL() << "cannot reach the test cluster: " << PQerrorMessage(conn);
+    ResetDatabase();
+}
+
+void PgFixture::TearDown()
+{
+    PQfinish(conn);
+    conn = nullptr;
+}
+
+void PgFixture::Exec(const std::string& sql)
+{
+    PGresult* result = PQexec(conn, sql.c_str());
+    ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        ADD_FAILURE() << "statement failed: " << sql << "\n" << PQerrorMessage(conn);
+    PQclear(result);
+}
+
+std::optional<std::string> PgFixture::Query(const std::string& sql)
+{
+    PGresult* result = PQexec(conn, sql.c_str());
+    std::optional<std::string> value;
+    if (PQresultStatus(result) != PGRES_TUPLES_OK)
+        ADD_FAILURE() << "query failed: " << sql << "\n" << PQerrorMessage(conn);
+    else if (PQntuples(result) != 1 || PQnfields(result) != 1)
+        ADD_FAILURE() << "query gave " << PQntuples(result) << " rows of " << PQnfields(result)
+                      << " columns, not one value: " << sql;
+    else if (!PQgetisnull(result, 0, 0))
+        value = PQgetvalue(result, 0, 0);
+    PQclear(result);
+    return value;
+}
+
+void PgFixture::ResetDatabase()
+{
+    // Found in the catalog, so a table or sequence added to the schema is
+    // reset without touching the tests.
+    Exec("DO $$ DECLARE s record; BEGIN "
+         "EXECUTE (SELECT 'TRUNCATE ' || string_agg(format('%I', tablename), ', ') "
+         "FROM pg_tables WHERE schemaname = 'public'); "
+         "FOR s IN SELECT sequencename FROM pg_sequences WHERE schemaname = 'public' LOOP "
+         "EXECUTE format('ALTER SEQUENCE %I RESTART', s.sequencename); "
+         "END LOOP; END $$");
+}

@@ -1,0 +1,51 @@
+// main() of the database tests. The programs' connection strings name no
+// host, so libpq takes the server from PGHOST and PGPORT; setting them here
+// points the code under test, and every child process it starts, at the
+// test cluster that scripts/pgcluster.sh describes in its env file.
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool LoadClusterEnv(const char* path)
+{
+    std::ifstream in(path);
+    std::string line;
+    bool host = false;
+    bool port = false;
+    while (std::getline(in, line)) {
+        std::string::size_type eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        std::string name = line.substr(0, eq);
+        if (name != "PGHOST" && name != "PGPORT")
+            continue;
+        setenv(name.c_str(), line.substr(eq + 1).c_str(), 1);
+        (name == "PGHOST" ? host : port) = true;
+    }
+    return host && port;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    // Test discovery at build time only lists the cases; no cluster runs then.
+    if (!GTEST_FLAG_GET(list_tests)) {
+        if (!LoadClusterEnv(MORVIK_PGTEST_ENV)) {
+            std::cerr << "no test cluster: " << MORVIK_PGTEST_ENV
+                      << " is missing or incomplete; ctest starts the cluster with the test "
+                         "pg_start (scripts/pgcluster.sh start DIR)\n";
+            return 1;
+        }
+        // A host address would win over PGHOST.
+        unsetenv("PGHOSTADDR");
+    }
+    return RUN_ALL_TESTS();
+}
