@@ -57,12 +57,12 @@ if [ "$(id -u)" -eq 0 ]; then
     id postgres >/dev/null 2>&1 || die "running as root needs the OS user postgres, which does not exist"
     owner=postgres
     if command -v runuser >/dev/null 2>&1; then
-        as_owner() { runuser -u postgres -- "$@"; }
+        as_owner() { (cd / && runuser -u postgres -- "$@"); }
     else
         as_owner() {
             local quoted
             quoted=$(printf '%q ' "$@")
-            su postgres -s /bin/sh -c "$quoted"
+            (cd / && su postgres -s /bin/sh -c "$quoted")
         }
     fi
 else
@@ -81,10 +81,26 @@ case "$dir" in
     *[!A-Za-z0-9_./+-]*) die "directory '$dir' holds characters other than letters, digits and _ . / + -" ;;
 esac
 
-data="$dir/data"
-sock="$dir/sock"
-log="$dir/server.log"
 envfile="$dir/env"
+# The cluster's files must be reachable by the user that owns them. Below a
+# directory that user cannot enter (a checkout under /root, say) they live in
+# a private directory under /tmp instead, which DIR/cluster names and which
+# stop removes again; DIR/server.log then links to its log.
+base=$dir
+if [ "$owner" = postgres ] && ! as_owner test -x "$(dirname "$dir")"; then
+    if [ -f "$dir/cluster" ] && [ -d "$(cat "$dir/cluster")" ]; then
+        base=$(cat "$dir/cluster")
+    elif [ "$command" = start ]; then
+        base=$(mktemp -d /tmp/morvik-pg.XXXXXX)
+        echo "$base" >"$dir/cluster"
+        ln -sfn "$base/server.log" "$dir/server.log"
+    else
+        exit 0
+    fi
+fi
+data="$base/data"
+sock="$base/sock"
+log="$base/server.log"
 
 running() {
     [ -f "$data/PG_VERSION" ] && as_owner "$bindir/pg_ctl" status -D "$data" >/dev/null 2>&1
@@ -156,9 +172,9 @@ start() {
     [ ${#sock} -le 90 ] || die "socket directory '$sock' is too long for a unix socket; use a shorter DIR"
     stop_server
     if [ "$owner" = postgres ]; then
-        chown -R postgres "$dir"
-        as_owner test -w "$dir" -a -x "$dir" ||
-            die "the OS user postgres cannot write to $dir (check the permissions of its parent directories)"
+        chown -R postgres "$base"
+        as_owner test -w "$base" -a -x "$base" ||
+            die "the OS user postgres cannot write to $base (check the permissions of its parent directories)"
     fi
     mkdir -p "$sock"
     chown "$owner" "$sock"
@@ -180,8 +196,15 @@ EOF
     echo "pgcluster.sh: server running, socket $sock, 127.0.0.1:$port"
 }
 
+remove_private_base() {
+    if [ "$base" != "$dir" ]; then
+        rm -rf "$base"
+        rm -f "$dir/cluster" "$dir/server.log"
+    fi
+}
+
 case "$command" in
     start) start ;;
-    stop) stop_server ;;
+    stop) stop_server && remove_private_base ;;
     *) usage ;;
 esac
