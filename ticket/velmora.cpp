@@ -52,23 +52,6 @@ std::string ConnValue(const std::string& value)
     return quoted + "'";
 }
 
-// The printer name reaches lpr as one literal word: plain names stay as they
-// are, anything else is single-quoted for the shell.
-std::string ShellWord(const std::string& word)
-{
-    const char* plain = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-.,:@%+=/";
-    if (!word.empty() && word.find_first_not_of(plain) == std::string::npos)
-        return word;
-    std::string quoted = "'";
-    for (char c : word) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
-
 std::string ConnectionString()
 {
     ConfigRW database("database.f");
@@ -106,7 +89,8 @@ void PrintPath(DBTicket& ticket, ConfigRW& printers, const std::string& printer,
 {
     Progress("1");
     std::string raw = settings.raw ? " -l" : "";
-    std::string lpr = "lpr" + raw + " -P" + ShellWord(printer);
+    // The printer name reaches lpr as one literal argument.
+    std::string lpr = "lpr" + raw + " -P" + ShellQuote(printer);
     Progress("2");
     SYSLOG_AS("main", "%s:%d:%s GET NEXT INVOICE\n");
     if (printer != "log")

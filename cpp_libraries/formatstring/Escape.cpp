@@ -77,3 +77,35 @@ std::string XmlDecode(std::string text)
     }
     return result;
 }
+
+std::string ShellQuote(std::string text)
+{
+    const char* plain = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-.,:@%+=/";
+    if (!text.empty() && text.find_first_not_of(plain) == std::string::npos)
+        return text;
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string HtmlEscape(std::string text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': result += "&amp;"; break;
+        case '<': result += "&lt;"; break;
+        case '>': result += "&gt;"; break;
+        case '"': result += "&quot;"; break;
+        case '\'': result += "&#39;"; break;
+        default: result += c;
+        }
+    }
+    return result;
+}

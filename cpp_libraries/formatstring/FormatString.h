@@ -14,4 +14,12 @@ std::string SqlEscape(std::string text);
 std::string XmlEncode(std::string text);
 std::string XmlDecode(std::string text);
 
+// A text as one literal word of a /bin/sh command line: a word of only
+// letters, digits and _ - . , : @ % + = / stays as it is, anything else is
+// single-quoted.
+std::string ShellQuote(std::string text);
+
+// A text placed into HTML markup or a double-quoted attribute.
+std::string HtmlEscape(std::string text);
+
 #endif

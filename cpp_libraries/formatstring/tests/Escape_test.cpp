@@ -42,6 +42,18 @@ INSTANTIATE_TEST_SUITE_P(Encode, Escapes, ::testing::Values(
     EscapeCase{XmlEncode, "esc\x1b" "ff\x0c" "vt\x0b" "\x01\x08\x0e\x1f", "esc ff vt     "},
     EscapeCase{XmlEncode, "\x7f\x80\xe9\xff", "\x7f\x80\xe9\xff"}));
 
+INSTANTIATE_TEST_SUITE_P(Shell, Escapes, ::testing::Values(
+    EscapeCase{ShellQuote, "ticket1", "ticket1"},
+    EscapeCase{ShellQuote, "T-1_2.a/b", "T-1_2.a/b"},
+    EscapeCase{ShellQuote, "", "''"},
+    EscapeCase{ShellQuote, "x;touch /tmp/p", "'x;touch /tmp/p'"},
+    EscapeCase{ShellQuote, "$(id) `id` a b", "'$(id) `id` a b'"},
+    EscapeCase{ShellQuote, "O'Brien", "'O'\\''Brien'"}));
+
+INSTANTIATE_TEST_SUITE_P(Html, Escapes, ::testing::Values(
+    EscapeCase{HtmlEscape, "T1001", "T1001"},
+    EscapeCase{HtmlEscape, "\"><script>x('&')</script>", "&quot;&gt;&lt;script&gt;x(&#39;&amp;&#39;)&lt;/script&gt;"}));
+
 INSTANTIATE_TEST_SUITE_P(Decode, Escapes, ::testing::Values(
     EscapeCase{XmlDecode, "&amp;&apos;&quot;&lt;&gt;", "&'\"<>"},
     EscapeCase{XmlDecode, "&amp;amp;&amp;lt;", "&amp;&lt;"},
