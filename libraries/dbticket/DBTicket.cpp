@@ -1,5 +1,7 @@
 #include "DBTicket.h"
 
+#include <memory>
+
 #include "FormatString.h"
 #include "Mutex.h"
 #include "SnapshotQuery.h"
@@ -392,8 +394,10 @@ bool DBTicket::LoadXmlLines(const DBOperation& op, std::vector<DBProduct*>& list
                                         static_cast<int>(i) + 1, entry);
         bool ok = op.Run(DBOperation::Kind::Tuples, sql,
                          [&](PgSqlDatabase& db) {
-                             list[i] = new DBProduct(ConnInfo());
-                             ReadLine(db, prefix, material, *list[i]);
+                             // A line that cannot be read leaves its slot empty.
+                             auto line = std::make_unique<DBProduct>(ConnInfo());
+                             ReadLine(db, prefix, material, *line);
+                             list[i] = line.release();
                              return true;
                          },
                          FailureReport::LogFixed("ZERO RESULTS FOR THIS ENTRY"));

@@ -1,0 +1,287 @@
+#include "viewer.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+#include <iostream>
+
+#include "CGImap.h"
+#include "DBTicket.h"
+#include "FixedPaths.h"
+#include "FormatString.h"
+
+namespace {
+
+const char* const kConnInfo = "dbname=morvik2 user=nobody";
+const char* const kHeader = "Content-type: text/html\n\n\n";
+
+const int kProducts = 8;
+const int kMaterialsPerType = 6;
+
+std::string Money(float value)
+{
+    return FormatString("%.2f", value);
+}
+
+// The image's path without its extension; the web path of the image is
+// "/tickets/sorvane_" + id + ".gif".
+std::string ImagePath(const std::string& id)
+{
+    return std::string(fixedpaths::kImageDir) + "sorvane_" + id;
+}
+
+// Every word of a command line goes through ShellQuote, so an id or printer
+// name can add no command of its own; ordinary values stay as they are.
+//
+// velmora's progress lines (or the whole ticket, for an empty printer) go to
+// standard error: on standard output they would stand before the page's
+// header.
+std::string VelmoraCommand(const char* command, const Request& request)
+{
+    return FormatString("%s %s %s %s %s yes >&2", ShellQuote(fixedpaths::kVelmora).c_str(), command,
+                        ShellQuote(request.printer).c_str(), ShellQuote(request.id).c_str(),
+                        ShellQuote(request.plant).c_str());
+}
+
+void WriteLines(std::ostream& out, std::initializer_list<const char*> lines)
+{
+    for (const char* line : lines)
+        out << line << '\n';
+    out.flush();
+}
+
+void View(const Request& request, const ViewerServices& services)
+{
+    std::ostream& out = services.out;
+    out << kHeader;
+    // Each line is flushed at once: what the image converter prints belongs
+    // inside the off-screen element.
+    for (const char* line : {"<html>", "<head>", "<title>Ticket Image</title>", "</head>", "<body>", "<center>",
+                             "<div style=\"position:absolute;left:-1000px;width:500px\">"})
+        out << line << '\n' << std::flush;
+
+    const std::string ps = ShellQuote(ImagePath(request.id) + ".ps");
+    services.run(FormatString("%s > %s", ShellQuote(fixedpaths::kPsTemplate).c_str(), ps.c_str()));
+    services.run(FormatString("%s %s<%s", ShellQuote(fixedpaths::kTicketToGif).c_str(),
+                              ShellQuote(ImagePath(request.id)).c_str(),
+                              ShellQuote(fixedpaths::kInputFile).c_str()));
+    services.run(FormatString("rm %s", ps.c_str()));
+
+    out << "</div>\n" << std::flush;
+    out << "<img src=\"/tickets/sorvane_" << HtmlEscape(request.id)
+        << ".gif\" style=\"position:absolute;left:5px;top:5px;width:425px;height:550px\">\n"
+        << std::flush;
+    WriteLines(out, {"</center>", "</body>", "</html>"});
+}
+
+void Save(const Request& request, const ViewerServices& services)
+{
+    services.run(VelmoraCommand("save", request));
+    services.out << kHeader;
+    WriteLines(services.out, {"<html>", "<head>", "<title>Ticket</title>",
+                              "<meta http-equiv=\"REFRESH\" content=\"0;url=/tickets/ticket\">", "</head>",
+                              "</body>", "</html>"});
+}
+
+void Print(const Request& request, const ViewerServices& services)
+{
+    services.run(VelmoraCommand("print", request));
+    services.out << kHeader;
+    WriteLines(services.out, {"<html>", "<head>", "<title>Ticket Status</title>", "</head>",
+                              "<body onload=\"window.opener.refreshlist();\">", "<center>",
+                              "<h1>Ticket Successfully Printed!!!</h1>", "You may now close this window.",
+                              "</center>", "</body>", "</html>"});
+}
+
+void Refuse(std::ostream& out)
+{
+    out << kHeader;
+    WriteLines(out, {"<html>", "<head>", "<title>Ticket Request Refused</title>", "</head>", "<body>", "<center>",
+                     "<h1>Invalid ticket request</h1>", "</center>", "</body>", "</html>"});
+}
+
+void ExportProducts(const DBTicket& ticket, Environment& env)
+{
+    // A null slot (left by a failed load) is no product: the next real
+    // product takes its number, as on the printed ticket.
+    std::vector<const DBProduct*> products;
+    for (const DBProduct* product : ticket.prod_v)
+        if (product != nullptr)
+            products.push_back(product);
+
+    for (int i = 1; i <= kProducts; ++i) {
+        std::string desc, quan, price, total;
+        if (i <= static_cast<int>(products.size())) {
+            const DBProduct& product = *products[i - 1];
+            desc = product.Description();
+            quan = Money(product.amount_c);
+            if (ticket.PrintPrices()) {
+                price = Money(product.UnitPrice());
+                total = Money(product.UnitPrice() * product.amount_c);
+            }
+        }
+        env.emplace_back(FormatString("prod%idesc", i), desc);
+        env.emplace_back(FormatString("prod%iquan", i), quan);
+        env.emplace_back(FormatString("prod%iprice", i), price);
+        env.emplace_back(FormatString("prod%itotal", i), total);
+    }
+}
+
+void ExportLine(Environment& env, const std::string& type, int n, const std::string& desc,
+                const std::string& target, const std::string& actual)
+{
+    env.emplace_back(FormatString("%s%idesc", type.c_str(), n), desc);
+    env.emplace_back(FormatString("%s%itarget", type.c_str(), n), target);
+    env.emplace_back(FormatString("%s%iactual", type.c_str(), n), actual);
+}
+
+void ExportMaterials(const DBTicket& ticket, Environment& env)
+{
+    const char* const types[] = {"agg", "cmt", "admix"};
+    int counters[] = {1, 1, 1};
+    int water = 1;
+
+    if (ticket.PrintWeights() && !ticket.formula->Id().empty()) {
+        for (const DBProduct* line : ticket.matl_v) {
+            if (line == nullptr)
+                continue;
+            const std::string type = line->Type();
+            if (type == "water") {
+                ExportLine(env, type, water, line->Description(), Money(line->target_c), Money(line->actual_c));
+                env.emplace_back("maxwater", FormatString("Max  %.2f", ticket.formula->MaxWaterAmount()));
+                env.emplace_back("watertrim", FormatString("Trim  %.2f", ticket.WaterTrim()));
+                ++water;
+                continue;
+            }
+            for (int t = 0; t < 3; ++t) {
+                if (type != types[t])
+                    continue;
+                if (counters[t] <= kMaterialsPerType)
+                    ExportLine(env, type, counters[t], line->Description(), Money(line->target_c),
+                               Money(line->actual_c));
+                ++counters[t];
+            }
+        }
+    }
+
+    for (int t = 0; t < 3; ++t)
+        for (int n = counters[t]; n <= kMaterialsPerType; ++n)
+            ExportLine(env, types[t], n, "", "", "");
+    if (water == 1) {
+        ExportLine(env, "water", 1, "", "", "");
+        env.emplace_back("maxwater", "");
+        env.emplace_back("watertrim", "");
+    }
+}
+
+bool HoldsNul(const std::string& value)
+{
+    return value.find('\0') != std::string::npos;
+}
+
+// Whether the request may be served at all: no value may hold a NUL byte
+// (the C strings it travels in would cut it short), and a view's id must
+// name a file inside the ticket image directory.
+bool Acceptable(const Request& request)
+{
+    if (HoldsNul(request.com) || HoldsNul(request.printer) || HoldsNul(request.id) || HoldsNul(request.plant))
+        return false;
+    if (request.com != "view")
+        return true;
+    const std::string& id = request.id;
+    return !id.empty() && id != "." && id != ".." && id.find('/') == std::string::npos;
+}
+
+}  // namespace
+
+Request ParseRequest(const char* query)
+{
+    Request request;
+    for (const CGIpair& pair : CGImap(query ? query : "")) {
+        if (pair.first == "com")
+            request.com = pair.second;
+        else if (pair.first == "printer")
+            request.printer = pair.second;
+        else if (pair.first == "id")
+            request.id = pair.second;
+        else if (pair.first == "plant")
+            request.plant = pair.second;
+    }
+    return request;
+}
+
+Environment TicketEnvironment(const DBTicket& ticket, const std::string& plant)
+{
+    const DBCustomer& customer = *ticket.customer;
+    const DBJob& job = *ticket.job;
+    const DBFormula& formula = *ticket.formula;
+    const bool prices = ticket.PrintPrices();
+
+    Environment env = {
+        {"plant", plant},
+        {"ticket", FormatString("%i", ticket.Entry())},
+        {"customerline1", customer.Name()},
+        {"customerline2", customer.Street()},
+        {"customerline3", customer.City() + " " + customer.State() + " " + customer.Zipcode()},
+        {"jobid", job.Id()},
+        {"jobline1", job.Deliverto()},
+        {"jobline2", job.Street()},
+        {"jobline3", job.City() + " " + job.State() + " " + job.Zipcode()},
+        {"jobqordered", Money(job.QuantityOrdered())},
+        {"jobqdelivered", Money(job.QuantityDelivered())},
+        {"formulaid", formula.Id()},
+        {"formuladesc", formula.Description()},
+        {"formulaprice", Money(formula.Price())},
+        {"formulatotal", Money(formula.Price() * ticket.Batchsize())},
+        {"truckid", ticket.truck->Id()},
+        {"datebatched", ticket.DateBatched()},
+        {"timebatched", ticket.TimeBatched()},
+        {"batchsize", Money(ticket.Batchsize())},
+        {"printweights", ticket.PrintWeights() ? "t" : "f"},
+    };
+    ExportProducts(ticket, env);
+    ExportMaterials(ticket, env);
+    env.emplace_back("subtotal", prices ? Money(ticket.Subtotal()) : "");
+    env.emplace_back("tax", prices ? Money(ticket.Tax()) : "");
+    env.emplace_back("total", prices ? Money(ticket.Total()) : "");
+    return env;
+}
+
+ViewerServices SystemServices()
+{
+    return ViewerServices{
+        [](DBTicket& ticket, const std::string& id) { ticket.LoadXmlById(id); },
+        [](const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); },
+        [](const std::string& command) {
+            // What is already written must reach the page before anything
+            // the command prints.
+            std::cout.flush();
+            std::fflush(stdout);
+            // A command's result does not change the page.
+            [[maybe_unused]] int status = std::system(command.c_str());
+        },
+        std::cout,
+    };
+}
+
+void Serve(const char* query, const ViewerServices& services)
+{
+    const Request request = ParseRequest(query);
+    if (!Acceptable(request)) {
+        Refuse(services.out);
+        return;
+    }
+
+    // A ticket that is not found is shown as the loader leaves it.
+    DBTicket ticket(kConnInfo);
+    services.load(ticket, request.id);
+    for (const auto& [name, value] : TicketEnvironment(ticket, request.plant))
+        services.setenv(name, value);
+
+    if (request.com == "view")
+        View(request, services);
+    else if (request.com == "save")
+        Save(request, services);
+    else
+        Print(request, services);
+}
