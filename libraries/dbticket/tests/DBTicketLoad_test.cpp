@@ -1,0 +1,834 @@
+// Loading tickets from their snapshots against the test cluster: the ticket
+// loader, the attached-object loaders and the material and product lists.
+
+#include <fcntl.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "8418.h"
+#include "DBTicket.h"
+#include "FormatString.h"
+#include "PgFixture.h"
+#include "Process.h"
+#include "SampleTickets.h"
+
+namespace dbtest {
+
+// No syslog daemon runs here: the log is opened with LOG_PERROR and standard
+// error goes to a file while `action` runs.
+std::string CaptureLog(const std::string& dir, const std::function<void()>& action)
+{
+    const std::string path = dir + "/log";
+    openlog("test", LOG_PERROR, LOG_USER);
+    std::fflush(stderr);
+    int saved = dup(STDERR_FILENO);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (saved < 0 || fd < 0 || dup2(fd, STDERR_FILENO) < 0) {
+        ADD_FAILURE() << "cannot send standard error to " << path;
+        action();
+        return "";
+    }
+    close(fd);
+    action();
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    return ReadFile(path);
+}
+
+// Whether the log holds a line "unit:LINE:function" followed by `rest`.
+bool HasLine(const std::string& log, const std::string& unit, const std::string& function, const std::string& rest)
+{
+    const std::string head = "test: " + unit + ":";
+    const std::string tail = ":" + function + rest;
+    for (size_t p = log.find(head); p != std::string::npos; p = log.find(head, p + 1)) {
+        size_t digits = p + head.size();
+        size_t end = digits;
+        while (end < log.size() && std::isdigit(static_cast<unsigned char>(log[end])))
+            ++end;
+        if (end > digits && log.compare(end, tail.size(), tail) == 0)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace dbtest
+
+namespace {
+
+using dbtest::HasLine;
+
+const char* const kUnreachable = "hostaddr=127.0.0.1 port=1 dbname=morvik2 user=morvik2";
+
+// `text` with its single occurrence of `from` replaced; the hand-made
+// snapshots below must really differ from the written one.
+std::string Replace(std::string text, const std::string& from, const std::string& to)
+{
+    size_t at = text.find(from);
+    if (at == std::string::npos || text.find(from, at + 1) != std::string::npos) {
+        ADD_FAILURE() << "not exactly one \"" << from << "\" in the snapshot";
+        return text;
+    }
+    return text.replace(at, from.size(), to);
+}
+
+// A character reference the server's XPath accepts but cannot hand back in
+// the LATIN1 database: a statement that reads it fails on the server.
+const char* const kUnreadable = "&#x100;";
+
+// The sample with XML-special and Latin-1 texts, with every loaded field set
+// apart from its default and, where it could be mixed up, from its
+// neighbours.
+std::unique_ptr<DBTicket> Rich()
+{
+    auto t = samples::SpecialTexts();
+    t->Date("2026-12-02");
+    t->Invoice(4711);
+    t->Plant(3);
+    t->Void(true);
+    t->User("Ren\xe9 & Co");
+    t->Modified("2026-12-02 08:00:00");
+    t->TimeToBatch("2026-12-01 07:40:00");
+    // No control character: those cannot stand in a snapshot.
+    t->Instructions("Gate code <4711> & ring\n\"Do not\" block the drive\nAsk for J\xf6rg\tbring ID");
+    t->Batchsize(8.5f);
+    t->Returned(0.75f);
+    t->WaterTrim(-2.5f);
+    t->Mixer(2);
+    t->Cycles(3);
+    t->SalesTax(7.25f);
+    // Neighbouring flags differ, so that no two are mixed up unseen.
+    t->PrintWeights(false);
+    t->PrintPrices(true);
+    t->PrintTicket(false);
+    t->Subtotal(478.5f);
+    t->Tax(33.5f);
+    t->Total(512.0f);
+    t->SlumpWater(4);
+    t->ManualBatch(true);
+    t->ManualWeighup(false);
+    t->ManualDischarge(true);
+    t->MixTime(90);
+    t->MixingTime(75);
+    t->SimulatedBatch(false);
+    t->agg1_scale_start = 1201.25;
+    t->agg1_scale_end = 1875.5;
+    t->cmt1_scale_start = 12.75;
+    t->cmt1_scale_end = 530.25;
+
+    t->customer->Phone("555-0101");
+    t->customer->Fax("555-0102");
+    t->customer->Email("b\xfcro@sand&gravel.example");
+    t->customer->Contact("Ms. O'Hara");
+    t->customer->Cellphone("555-0103");
+    t->customer->TaxExempt(true);
+    t->customer->PrintTicket(false);
+
+    t->job->OrderDate("2026-11-30");
+    t->job->DeliverDate("2026-12-01");
+    t->job->DeliverTime("07:45");
+    t->job->FormulaPrice(101.25f);
+    t->job->Batchsize(8.5f);
+    t->job->Taxable(true);
+    t->job->SalesTax(7.25f);
+    t->job->GrandTotal(3037.5f);
+
+    t->formula->MaxWaterAmount(31.5f);
+    t->formula->WaterCementRatio(0.45f);
+    t->formula->Taxable(true);
+
+    t->truck->Cellphone("555 & 0199");
+    t->truck->DischargeRate(1.25f);
+    t->truck->DischargeCode(3);
+    t->truck->MaxLoadSize(10.5f);
+    t->truck->OnJob("07:58 <site>");
+    t->truck->OffJob("08:40 \"done\"");
+    t->truck->LeftOver(0.25f);
+
+    for (size_t i = 0; i < t->matl_v.size(); ++i) {
+        DBProduct& m = *t->matl_v[i];
+        m.UsMetric(i % 2 ? "metric" : "us");
+        m.UnitMeasure(i % 2 ? "kg" : "lb");
+        m.Taxable(i == 1);
+        m.UnitPrice(0.5f + i);
+        m.cumtarget_c = m.target_c + 100;
+        m.adjustedtarget_c = m.target_c + 1.5f;
+        m.cumactual_c = m.actual_c + 200;
+        m.over_c = i != 1;
+        m.low_tol_c = 1.5f + i;
+        m.high_tol_c = 2.75f + i;
+        m.scale_start_c = 100.5 + i;
+        m.scale_end_c = 900.25 + i;
+    }
+    for (DBProduct* p : t->prod_v) {
+        p->UsMetric("us");
+        p->UnitMeasure("ea");
+        p->Taxable(true);
+    }
+    return t;
+}
+
+// Rich with every flag the other way round: a flag that is never read is
+// false in one of the two.
+std::unique_ptr<DBTicket> RichFlipped()
+{
+    auto t = Rich();
+    t->Void(!t->Void());
+    t->PrintWeights(!t->PrintWeights());
+    t->PrintPrices(!t->PrintPrices());
+    t->PrintTicket(!t->PrintTicket());
+    t->ManualBatch(!t->ManualBatch());
+    t->ManualWeighup(!t->ManualWeighup());
+    t->ManualDischarge(!t->ManualDischarge());
+    t->SimulatedBatch(!t->SimulatedBatch());
+    t->customer->TaxExempt(!t->customer->TaxExempt());
+    t->customer->PrintTicket(!t->customer->PrintTicket());
+    t->job->Taxable(!t->job->Taxable());
+    t->formula->Taxable(!t->formula->Taxable());
+    for (DBProduct* line : t->matl_v) {
+        line->Taxable(!line->Taxable());
+        line->over_c = !line->over_c;
+    }
+    for (DBProduct* line : t->prod_v)
+        line->Taxable(!line->Taxable());
+    return t;
+}
+
+// A second ticket in the table, so that a statement that ignores its WHERE
+// clause reads the wrong snapshot.
+std::unique_ptr<DBTicket> Decoy()
+{
+    auto t = samples::Large();
+    t->Entry(900);
+    t->Id("DECOY");
+    return t;
+}
+
+void ExpectSameLine(const DBProduct& want, const DBProduct& got, bool material)
+{
+    SCOPED_TRACE("line " + want.Id());
+    EXPECT_EQ(want.Id(), got.Id());
+    EXPECT_EQ(want.Type(), got.Type());
+    EXPECT_EQ(want.Description(), got.Description());
+    EXPECT_EQ(want.UsMetric(), got.UsMetric());
+    EXPECT_EQ(want.UnitMeasure(), got.UnitMeasure());
+    EXPECT_EQ(want.Taxable(), got.Taxable());
+    EXPECT_FLOAT_EQ(want.UnitPrice(), got.UnitPrice());
+    EXPECT_FLOAT_EQ(want.amount_c, got.amount_c);
+    EXPECT_EQ(want.position_c, got.position_c);
+    if (!material)
+        return;
+    EXPECT_FLOAT_EQ(want.target_c, got.target_c);
+    EXPECT_FLOAT_EQ(want.cumtarget_c, got.cumtarget_c);
+    EXPECT_FLOAT_EQ(want.adjustedtarget_c, got.adjustedtarget_c);
+    EXPECT_FLOAT_EQ(want.actual_c, got.actual_c);
+    EXPECT_FLOAT_EQ(want.cumactual_c, got.cumactual_c);
+    EXPECT_FLOAT_EQ(want.moisture_c, got.moisture_c);
+    EXPECT_EQ(want.over_c, got.over_c);
+    EXPECT_FLOAT_EQ(want.low_tol_c, got.low_tol_c);
+    EXPECT_FLOAT_EQ(want.high_tol_c, got.high_tol_c);
+    EXPECT_FLOAT_EQ(static_cast<float>(want.scale_start_c), static_cast<float>(got.scale_start_c));
+    EXPECT_FLOAT_EQ(static_cast<float>(want.scale_end_c), static_cast<float>(got.scale_end_c));
+}
+
+void ExpectSameLines(const std::vector<DBProduct*>& want, const std::vector<DBProduct*>& got, bool material)
+{
+    ASSERT_EQ(want.size(), got.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        ASSERT_NE(nullptr, got[i]) << "slot " << i;
+        ExpectSameLine(*want[i], *got[i], material);
+    }
+}
+
+// Half a cent, and the float error of the value read back.
+const double kTwoDecimals = 0.0051;
+
+// Everything the snapshot loaders fill, field by field. Prices and scale
+// readings travel with two decimals.
+void ExpectSameTicket(const DBTicket& want, const DBTicket& got)
+{
+    EXPECT_EQ(want.Entry(), got.Entry());
+    EXPECT_EQ(want.Id(), got.Id());
+    EXPECT_EQ(want.Date(), got.Date());
+    EXPECT_EQ(want.Invoice(), got.Invoice());
+    EXPECT_EQ(want.Plant(), got.Plant());
+    EXPECT_EQ(want.Void(), got.Void());
+    EXPECT_EQ(want.User(), got.User());
+    EXPECT_EQ(want.Modified(), got.Modified());
+    EXPECT_EQ(want.OrderNumber(), got.OrderNumber());
+    EXPECT_EQ(want.TimeCreated(), got.TimeCreated());
+    EXPECT_EQ(want.TimeToBatch(), got.TimeToBatch());
+    EXPECT_EQ(want.TimeStarted(), got.TimeStarted());
+    EXPECT_EQ(want.TimeFinished(), got.TimeFinished());
+    EXPECT_EQ(want.DateBatched(), got.DateBatched());
+    EXPECT_EQ(want.TimeBatched(), got.TimeBatched());
+    EXPECT_EQ(want.CustomerId(), got.CustomerId());
+    EXPECT_EQ(want.JobId(), got.JobId());
+    EXPECT_EQ(want.FormulaId(), got.FormulaId());
+    EXPECT_EQ(want.TruckId(), got.TruckId());
+    EXPECT_FLOAT_EQ(want.Batchsize(), got.Batchsize());
+    EXPECT_FLOAT_EQ(want.Returned(), got.Returned());
+    EXPECT_FLOAT_EQ(want.WaterTrim(), got.WaterTrim());
+    EXPECT_EQ(want.Mixer(), got.Mixer());
+    EXPECT_EQ(want.Cycles(), got.Cycles());
+    EXPECT_FLOAT_EQ(want.SalesTax(), got.SalesTax());
+    EXPECT_EQ(want.PrintWeights(), got.PrintWeights());
+    EXPECT_EQ(want.PrintPrices(), got.PrintPrices());
+    EXPECT_EQ(want.PrintTicket(), got.PrintTicket());
+    EXPECT_NEAR(want.FormulaPrice(), got.FormulaPrice(), kTwoDecimals);
+    EXPECT_NEAR(want.Subtotal(), got.Subtotal(), kTwoDecimals);
+    EXPECT_NEAR(want.Tax(), got.Tax(), kTwoDecimals);
+    EXPECT_NEAR(want.Total(), got.Total(), kTwoDecimals);
+    EXPECT_EQ(want.SlumpWater(), got.SlumpWater());
+    EXPECT_EQ(want.ManualBatch(), got.ManualBatch());
+    EXPECT_EQ(want.ManualWeighup(), got.ManualWeighup());
+    EXPECT_EQ(want.ManualDischarge(), got.ManualDischarge());
+    EXPECT_EQ(want.MixTime(), got.MixTime());
+    EXPECT_EQ(want.MixingTime(), got.MixingTime());
+    EXPECT_EQ(want.SimulatedBatch(), got.SimulatedBatch());
+    EXPECT_NEAR(want.agg1_scale_start, got.agg1_scale_start, kTwoDecimals);
+    EXPECT_NEAR(want.agg1_scale_end, got.agg1_scale_end, kTwoDecimals);
+    EXPECT_NEAR(want.cmt1_scale_start, got.cmt1_scale_start, kTwoDecimals);
+    EXPECT_NEAR(want.cmt1_scale_end, got.cmt1_scale_end, kTwoDecimals);
+    EXPECT_EQ(want.Deliverto(), got.Deliverto());
+    EXPECT_EQ(want.Street(), got.Street());
+    EXPECT_EQ(want.City(), got.City());
+    EXPECT_EQ(want.State(), got.State());
+    EXPECT_EQ(want.Zipcode(), got.Zipcode());
+    EXPECT_EQ(want.Instructions(), got.Instructions());
+    EXPECT_EQ(want.Driver(), got.Driver());
+    EXPECT_EQ(static_cast<int>(want.matl_v.size()), got.NumMatl());
+    EXPECT_EQ(static_cast<int>(want.prod_v.size()), got.NumProd());
+
+    const DBCustomer& wc = *want.customer;
+    const DBCustomer& gc = *got.customer;
+    EXPECT_EQ(wc.Id(), gc.Id());
+    EXPECT_EQ(wc.Name(), gc.Name());
+    EXPECT_EQ(wc.Street(), gc.Street());
+    EXPECT_EQ(wc.City(), gc.City());
+    EXPECT_EQ(wc.State(), gc.State());
+    EXPECT_EQ(wc.Zipcode(), gc.Zipcode());
+    EXPECT_EQ(wc.Phone(), gc.Phone());
+    EXPECT_EQ(wc.Fax(), gc.Fax());
+    EXPECT_EQ(wc.Email(), gc.Email());
+    EXPECT_EQ(wc.Contact(), gc.Contact());
+    EXPECT_EQ(wc.Cellphone(), gc.Cellphone());
+    EXPECT_EQ(wc.TaxExempt(), gc.TaxExempt());
+    EXPECT_EQ(wc.PrintTicket(), gc.PrintTicket());
+
+    const DBJob& wj = *want.job;
+    const DBJob& gj = *got.job;
+    EXPECT_EQ(wj.Id(), gj.Id());
+    EXPECT_EQ(wj.CustomerId(), gj.CustomerId());
+    EXPECT_EQ(wj.FormulaId(), gj.FormulaId());
+    EXPECT_EQ(wj.Deliverto(), gj.Deliverto());
+    EXPECT_EQ(wj.Street(), gj.Street());
+    EXPECT_EQ(wj.City(), gj.City());
+    EXPECT_EQ(wj.State(), gj.State());
+    EXPECT_EQ(wj.Zipcode(), gj.Zipcode());
+    EXPECT_EQ(wj.OrderDate(), gj.OrderDate());
+    EXPECT_EQ(wj.DeliverDate(), gj.DeliverDate());
+    EXPECT_EQ(wj.DeliverTime(), gj.DeliverTime());
+    EXPECT_EQ(wj.Instructions(), gj.Instructions());
+    EXPECT_FLOAT_EQ(wj.QuantityOrdered(), gj.QuantityOrdered());
+    EXPECT_FLOAT_EQ(wj.QuantityDelivered(), gj.QuantityDelivered());
+    EXPECT_EQ(wj.LoadsDelivered(), gj.LoadsDelivered());
+    EXPECT_FLOAT_EQ(wj.FormulaPrice(), gj.FormulaPrice());
+    EXPECT_FLOAT_EQ(wj.Batchsize(), gj.Batchsize());
+    EXPECT_EQ(wj.Taxable(), gj.Taxable());
+    EXPECT_FLOAT_EQ(wj.SalesTax(), gj.SalesTax());
+    EXPECT_FLOAT_EQ(wj.GrandTotal(), gj.GrandTotal());
+
+    const DBFormula& wf = *want.formula;
+    const DBFormula& gf = *got.formula;
+    EXPECT_EQ(wf.Id(), gf.Id());
+    EXPECT_EQ(wf.Description(), gf.Description());
+    EXPECT_EQ(wf.UsMetric(), gf.UsMetric());
+    EXPECT_FLOAT_EQ(wf.MaxWaterAmount(), gf.MaxWaterAmount());
+    EXPECT_FLOAT_EQ(wf.WaterCementRatio(), gf.WaterCementRatio());
+    EXPECT_EQ(wf.Taxable(), gf.Taxable());
+    EXPECT_FLOAT_EQ(wf.Price(), gf.Price());
+
+    const DBTruck& wt = *want.truck;
+    const DBTruck& gt = *got.truck;
+    EXPECT_EQ(wt.Id(), gt.Id());
+    EXPECT_EQ(wt.Driver(), gt.Driver());
+    EXPECT_EQ(wt.Cellphone(), gt.Cellphone());
+    EXPECT_FLOAT_EQ(wt.DischargeRate(), gt.DischargeRate());
+    EXPECT_EQ(wt.DischargeCode(), gt.DischargeCode());
+    EXPECT_FLOAT_EQ(wt.MaxLoadSize(), gt.MaxLoadSize());
+    EXPECT_EQ(wt.OnJob(), gt.OnJob());
+    EXPECT_EQ(wt.OffJob(), gt.OffJob());
+    EXPECT_FLOAT_EQ(wt.LeftOver(), gt.LeftOver());
+
+    {
+        SCOPED_TRACE("materials");
+        ExpectSameLines(want.matl_v, got.matl_v, true);
+    }
+    {
+        SCOPED_TRACE("products");
+        ExpectSameLines(want.prod_v, got.prod_v, false);
+    }
+}
+
+class LoadTest : public PgFixture {
+protected:
+    void Store(const DBTicket& ticket) { Exec(samples::InsertStatement(ticket)); }
+
+    // A row whose snapshot is written by hand.
+    void StoreSnapshot(int entry, const std::string& id, const std::string& xml)
+    {
+        Exec(FormatString("INSERT INTO ticket_t (entry_c, id_c, date_c, xmldata_c) "
+                          "VALUES (%i, '%s', '2026-12-01', '%s')",
+                          entry, SqlEscape(id).c_str(), SqlEscape(xml).c_str()));
+    }
+
+    std::string Logged(const std::function<void()>& action) { return dbtest::CaptureLog(scratch.Path(), action); }
+
+    TempDir scratch;
+};
+
+// ---- every field comes back ----
+
+struct RoundTripCase {
+    const char* name;
+    std::unique_ptr<DBTicket> (*make)();
+};
+
+class SnapshotRoundTrip : public LoadTest, public ::testing::WithParamInterface<RoundTripCase> {};
+
+TEST_P(SnapshotRoundTrip, EveryFieldComesBackByIdAndByEntry)
+{
+    auto want = GetParam().make();
+    Store(*want);
+    Store(*Decoy());
+
+    DBTicket byId(kOwnerConnInfo);
+    ASSERT_TRUE(byId.LoadXmlById(want->Id()));
+    {
+        SCOPED_TRACE("LoadXmlById");
+        ExpectSameTicket(*want, byId);
+    }
+    EXPECT_EQ("", byId.ErrorMsg());
+
+    DBTicket byEntry(kOwnerConnInfo);
+    ASSERT_TRUE(byEntry.LoadXmlByEntry(want->Entry()));
+    SCOPED_TRACE("LoadXmlByEntry");
+    ExpectSameTicket(*want, byEntry);
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, SnapshotRoundTrip,
+                         ::testing::Values(RoundTripCase{"Rich", Rich}, RoundTripCase{"RichFlipped", RichFlipped},
+                                           RoundTripCase{"Imperial", samples::Imperial},
+                                           RoundTripCase{"Metric", samples::Metric},
+                                           RoundTripCase{"NoFormula", samples::NoFormula},
+                                           RoundTripCase{"Large", samples::Large}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LoadTest, TheDriverComesBackDecodedInTicketAndTruck)
+{
+    auto rich = Rich();
+    Store(*rich);
+    DBTicket t(kOwnerConnInfo);
+    ASSERT_TRUE(t.LoadXmlById("X4004"));
+    EXPECT_EQ("Se\xe1n O'Brien", t.Driver());
+    EXPECT_EQ("Se\xe1n O'Brien", t.truck->Driver());
+    EXPECT_EQ("T'9", t.truck->Id());
+    EXPECT_EQ("Sand & Gravel <Caf\xe9 M\xfcller>", t.customer->Name());
+}
+
+TEST_F(LoadTest, TheDateComesFromItsColumnNotFromTheSnapshot)
+{
+    auto rich = Rich();
+    std::string xml = Replace(rich->xmlString(), "<batch_t>", "<batch_t><date_c>1999-01-01</date_c>");
+    StoreSnapshot(104, "X4004", xml);
+    Exec("UPDATE ticket_t SET date_c='2027-03-04'");
+    DBTicket t(kOwnerConnInfo);
+    ASSERT_TRUE(t.LoadXmlById("X4004"));
+    EXPECT_EQ("2027-03-04", t.Date());
+    EXPECT_EQ("2026-12-01", t.DateBatched());
+}
+
+// ---- which row the identifier finds ----
+
+struct IdCase {
+    const char* name;
+    std::string requested;
+    int entry;            // of the ticket found; 0 for none
+    const char* warning;  // the warning logged, if any
+    bool caseVariant;     // a second row differs from T1001 only in letter case
+};
+
+class IdLookup : public LoadTest, public ::testing::WithParamInterface<IdCase> {};
+
+TEST_P(IdLookup, FindsExactlyTheTicketWhoseIdMatchesIgnoringCase)
+{
+    const IdCase& c = GetParam();
+    Store(*samples::Imperial());
+    auto quoted = samples::Metric();
+    quoted->Id("O'Neil-7");
+    Store(*quoted);
+    if (c.caseVariant) {
+        auto lower = samples::Imperial();
+        lower->Entry(201);
+        lower->Id("t1001");
+        Store(*lower);
+    }
+
+    DBTicket t(kOwnerConnInfo);
+    bool ok = false;
+    std::string log = Logged([&] { ok = t.LoadXmlById(c.requested); });
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(c.requested, t.Id());
+    EXPECT_EQ("", t.ErrorMsg());
+    EXPECT_EQ(std::string::npos, log.find("ERROR:")) << log;
+    if (c.entry) {
+        EXPECT_EQ(c.entry, t.Entry());
+        EXPECT_NE("", t.customer->Id());
+        EXPECT_FALSE(t.matl_v.empty());
+        EXPECT_EQ(std::string::npos, log.find("WARNING")) << log;
+        return;
+    }
+    EXPECT_TRUE(HasLine(log, "DBTicket.cpp", "LoadXmlById", std::string("\n    WARNING: ") + c.warning + " \n"))
+        << log;
+    // Nothing else runs and nothing else changes.
+    EXPECT_FALSE(HasLine(log, "DBCustomer.cpp", "LoadXmlByEntry", " \n")) << log;
+    EXPECT_FALSE(HasLine(log, "DBTicket.cpp", "LoadXmlMatl", " \n")) << log;
+    DBTicket fresh("");
+    fresh.Id(c.requested);
+    ExpectSameTicket(fresh, t);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ids, IdLookup,
+    ::testing::Values(IdCase{"Exact", "T1001", 101, nullptr, false}, IdCase{"OtherCase", "t1001", 101, nullptr, false},
+                      IdCase{"Apostrophe", "o'neil-7", 102, nullptr, false},
+                      IdCase{"Unknown", "NOPE", 0, "zero results for query", false},
+                      IdCase{"Injection", "x' OR '1'='1", 0, "zero results for query", false},
+                      IdCase{"CaseVariants", "T1001", 0, "more than one result for query", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- attached objects with an empty identifier ----
+
+struct AttachedPart {
+    const char* name;
+    const char* unit;
+    void (*clearId)(DBTicket&);
+    std::string (*loadedField)(const DBTicket&);  // filled only by that part's loader
+};
+
+const AttachedPart kParts[] = {
+    {"Customer", "DBCustomer.cpp", [](DBTicket& t) { t.customer->Id(""); },
+     [](const DBTicket& t) { return t.customer->Id() + t.customer->Name(); }},
+    {"Job", "DBJob.cpp", [](DBTicket& t) { t.job->Id(""); },
+     [](const DBTicket& t) { return t.job->Id() + t.job->Deliverto(); }},
+    {"Formula", "DBFormula.cpp", [](DBTicket& t) { t.formula->Id(""); },
+     [](const DBTicket& t) { return t.formula->Id() + t.formula->Description(); }},
+    {"Truck", "DBTruck.cpp", [](DBTicket& t) { t.truck->Id(""); },
+     [](const DBTicket& t) { return t.truck->Id() + t.truck->Driver(); }},
+};
+
+class EmptyAttachedId : public LoadTest, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(EmptyAttachedId, SkipsThatLoaderAndLoadsTheRest)
+{
+    const AttachedPart& empty = kParts[GetParam()];
+    auto stored = samples::Imperial();
+    empty.clearId(*stored);
+    Store(*stored);
+
+    DBTicket t(kOwnerConnInfo);
+    bool ok = false;
+    std::string log = Logged([&] { ok = t.LoadXmlById("T1001"); });
+    EXPECT_TRUE(ok);
+    for (const AttachedPart& part : kParts) {
+        SCOPED_TRACE(part.name);
+        bool skipped = &part == &empty;
+        EXPECT_EQ(!skipped, HasLine(log, part.unit, "LoadXmlByEntry", " \n")) << log;
+        EXPECT_EQ(skipped, part.loadedField(t).empty());
+    }
+    EXPECT_EQ(5u, t.matl_v.size());
+    EXPECT_EQ(2u, t.prod_v.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Parts, EmptyAttachedId, ::testing::Range<size_t>(0, 4),
+                         [](const auto& info) { return std::string(kParts[info.param].name); });
+
+// ---- material and product lists ----
+
+TEST_F(LoadTest, ZeroCountsRunNoLineStatementAndEmptyTheLists)
+{
+    Store(*Decoy());
+    auto imperial = samples::Imperial();
+    // Entries the counts leave out, which no statement could read.
+    std::string xml = imperial->xmlString();
+    xml = Replace(xml, "<nummatl_c>5</nummatl_c>", "<nummatl_c>0</nummatl_c>");
+    xml = Replace(xml, "<numprod_c>2</numprod_c>", "<numprod_c>0</numprod_c>");
+    xml = Replace(xml, "<id_c>SAND</id_c>", std::string("<id_c>") + kUnreadable + "</id_c>");
+    xml = Replace(xml, "<id_c>FUEL</id_c>", std::string("<id_c>") + kUnreadable + "</id_c>");
+    StoreSnapshot(101, "T1001", xml);
+
+    DBTicket t(kOwnerConnInfo);
+    ASSERT_TRUE(t.LoadXmlById("DECOY"));
+    ASSERT_EQ(12u, t.matl_v.size());
+    bool ok = false;
+    std::string log = Logged([&] { ok = t.LoadXmlById("T1001"); });
+    EXPECT_TRUE(ok) << log;
+    EXPECT_TRUE(t.matl_v.empty());
+    EXPECT_TRUE(t.prod_v.empty());
+    EXPECT_TRUE(HasLine(log, "DBTicket.cpp", "LoadXmlMatl", " MATL=0\n")) << log;
+    EXPECT_TRUE(HasLine(log, "DBTicket.cpp", "LoadXmlProd", " PROD=0\n")) << log;
+
+    // The left-out entry is unreadable indeed.
+    t.NumMatl(1);
+    EXPECT_FALSE(t.LoadXmlMatl(101, t.Batchsize()));
+}
+
+TEST_F(LoadTest, EachMaterialComesFromTheEntryWithItsNumber)
+{
+    auto rich = Rich();
+    std::string xml = rich->xmlString();
+    xml = Replace(xml, "<matl num=\"1\">", "<matl num=\"x\">");
+    xml = Replace(xml, "<matl num=\"3\">", "<matl num=\"1\">");
+    xml = Replace(xml, "<matl num=\"x\">", "<matl num=\"3\">");
+    StoreSnapshot(104, "X4004", xml);
+
+    DBTicket t(kOwnerConnInfo);
+    ASSERT_TRUE(t.LoadXmlById("X4004"));
+    ASSERT_EQ(3u, t.matl_v.size());
+    ASSERT_TRUE(t.matl_v[0] && t.matl_v[1] && t.matl_v[2]);
+    ExpectSameLine(*rich->matl_v[2], *t.matl_v[0], true);
+    ExpectSameLine(*rich->matl_v[1], *t.matl_v[1], true);
+    ExpectSameLine(*rich->matl_v[0], *t.matl_v[2], true);
+}
+
+TEST_F(LoadTest, LoadingAgainReplacesTheLists)
+{
+    Store(*Decoy());
+    auto imperial = samples::Imperial();
+    Store(*imperial);
+
+    DBTicket t(kOwnerConnInfo);
+    ASSERT_TRUE(t.LoadXmlById("DECOY"));
+    ASSERT_EQ(12u, t.matl_v.size());
+    ASSERT_EQ(8u, t.prod_v.size());
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(t.LoadXmlById("T1001"));
+        ExpectSameLines(imperial->matl_v, t.matl_v, true);
+        ExpectSameLines(imperial->prod_v, t.prod_v, false);
+        std::set<const DBProduct*> distinct(t.matl_v.begin(), t.matl_v.end());
+        distinct.insert(t.prod_v.begin(), t.prod_v.end());
+        EXPECT_EQ(7u, distinct.size());
+    }
+}
+
+TEST_F(LoadTest, AFailedMaterialStatementStopsTheLoadAndLeavesTheRestEmpty)
+{
+    auto rich = Rich();
+    rich->PrintWeights(true);
+    std::string xml = Replace(rich->xmlString(), "<id_c>CEM</id_c>", std::string("<id_c>") + kUnreadable + "</id_c>");
+    StoreSnapshot(104, "X4004", xml);
+
+    DBTicket t(kOwnerConnInfo);
+    bool ok = true;
+    std::string log = Logged([&] { ok = t.LoadXmlById("X4004"); });
+    EXPECT_FALSE(ok);
+    ASSERT_EQ(3u, t.matl_v.size());
+    ASSERT_NE(nullptr, t.matl_v[0]);
+    ExpectSameLine(*rich->matl_v[0], *t.matl_v[0], true);
+    EXPECT_EQ(nullptr, t.matl_v[1]);
+    EXPECT_EQ(nullptr, t.matl_v[2]);
+    EXPECT_TRUE(t.prod_v.empty());
+    EXPECT_FALSE(HasLine(log, "DBTicket.cpp", "LoadXmlProd", " \n")) << log;
+    EXPECT_NE(std::string::npos, t.ErrorMsg().find("no equivalent in encoding")) << t.ErrorMsg();
+    EXPECT_TRUE(HasLine(log, "DBTicket.cpp", "LoadXmlMatl",
+                        "\n    QUERY: SELECT pgxml_xpath(ticket_t.xmldata_c, "
+                        "'//ticket_t/materials_t/matl[@num=2]/id_c/text()'::text"))
+        << log;
+    EXPECT_NE(std::string::npos, log.find("entry_c=104 \n    ERROR: ZERO RESULTS FOR THIS ENTRY \n")) << log;
+    EXPECT_EQ(rich->customer->Name(), t.customer->Name());
+
+    // The printed copy passes over the empty slots.
+    std::ostringstream withSlots;
+    PrintTicket(withSlots, &t, "1", "no", 0, 0, "COPY", true, true);
+    t.matl_v.erase(std::remove(t.matl_v.begin(), t.matl_v.end(), nullptr), t.matl_v.end());
+    std::ostringstream without;
+    PrintTicket(without, &t, "1", "no", 0, 0, "COPY", true, true);
+    EXPECT_NE(std::string::npos, withSlots.str().find("Sand & grit"));
+    EXPECT_EQ(without.str(), withSlots.str());
+}
+
+TEST_F(LoadTest, AStatementWithoutARowFailsAndFillsNoSlot)
+{
+    DBTicket t(kOwnerConnInfo);
+    t.NumMatl(2);
+    bool ok = true;
+    std::string log = Logged([&] { ok = t.LoadXmlMatl(999, 2.5f); });
+    EXPECT_FALSE(ok);
+    EXPECT_FLOAT_EQ(2.5f, t.Batchsize());
+    ASSERT_EQ(2u, t.matl_v.size());
+    EXPECT_EQ(nullptr, t.matl_v[0]);
+    EXPECT_EQ(nullptr, t.matl_v[1]);
+    ASSERT_NE("", t.ErrorMsg());
+    EXPECT_NE(std::string::npos, log.find("entry_c=999 \n    ERROR: " + t.ErrorMsg() + " \n")) << log;
+}
+
+// ---- the attached-object loaders ----
+
+struct Outcome {
+    bool ok;
+    std::string error;
+    std::string id;
+};
+
+template <class T>
+Outcome ByEntry(int entry)
+{
+    T record(PgFixture::kOwnerConnInfo);
+    bool ok = record.LoadXmlByEntry(entry);
+    return {ok, record.ErrorMsg(), record.Id()};
+}
+
+template <class T>
+Outcome ById(const std::string& id)
+{
+    T record(PgFixture::kOwnerConnInfo);
+    bool ok = record.LoadXmlById(id);
+    return {ok, record.ErrorMsg(), record.Id()};
+}
+
+struct AttachedKind {
+    const char* name;
+    const char* unit;
+    bool compact;  // the DBTruck family: several rows are an error
+    Outcome (*byEntry)(int);
+    Outcome (*byId)(const std::string&);
+    const char* metricId;  // its identifier in the Metric sample
+};
+
+class AttachedLoad : public LoadTest, public ::testing::WithParamInterface<AttachedKind> {
+protected:
+    std::string Warning(const char* spaced, const char* compact) const
+    {
+        return GetParam().compact ? std::string("\n    WARNING: ") + compact + "\n"
+                                  : std::string("\n    WARNING: ") + spaced + " \n";
+    }
+};
+
+TEST_P(AttachedLoad, NoRowIsOnlyAWarning)
+{
+    const AttachedKind& k = GetParam();
+    Store(*samples::Imperial());
+    Outcome o{};
+    std::string log = Logged([&] { o = k.byEntry(999); });
+    EXPECT_TRUE(o.ok);
+    EXPECT_EQ("", o.error);
+    EXPECT_EQ("", o.id);
+    EXPECT_TRUE(HasLine(log, k.unit, "LoadXmlByEntry", Warning("zero results for query", "Zero Results From Query.")))
+        << log;
+}
+
+TEST_P(AttachedLoad, TwoRowsAreAWarningOrForTheTruckAnError)
+{
+    const AttachedKind& k = GetParam();
+    auto first = samples::Imperial();
+    auto second = samples::Imperial();
+    second->Id("T1001-B");
+    Store(*first);
+    Store(*second);
+    Outcome o{};
+    std::string log = Logged([&] { o = k.byEntry(101); });
+    EXPECT_EQ(!k.compact, o.ok);
+    EXPECT_EQ(k.compact ? "Multiple Results From Query." : "", o.error);
+    EXPECT_EQ("", o.id);
+    EXPECT_TRUE(HasLine(log, k.unit, "LoadXmlByEntry",
+                        Warning("more than one result for query", "Multiple Results From Query.")))
+        << log;
+}
+
+TEST_P(AttachedLoad, ByTicketIdIgnoresCaseAndKeepsQuotesInTheLiteral)
+{
+    const AttachedKind& k = GetParam();
+    Store(*samples::Imperial());
+    auto quoted = samples::Metric();
+    quoted->Id("O'Neil-7");
+    Store(*quoted);
+
+    Outcome found = k.byId("o'NEIL-7");
+    EXPECT_TRUE(found.ok) << found.error;
+    EXPECT_EQ(k.metricId, found.id);
+
+    Outcome none{};
+    std::string log = Logged([&] { none = k.byId("x' OR '1'='1"); });
+    EXPECT_TRUE(none.ok);
+    EXPECT_EQ("", none.id);
+    EXPECT_TRUE(HasLine(log, k.unit, "LoadXmlById", Warning("zero results for query", "Zero Results From Query.")))
+        << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, AttachedLoad,
+    ::testing::Values(
+        AttachedKind{"Customer", "DBCustomer.cpp", false, ByEntry<DBCustomer>, ById<DBCustomer>, "C200"},
+        AttachedKind{"Job", "DBJob.cpp", false, ByEntry<DBJob>, ById<DBJob>, "J600"},
+        AttachedKind{"Formula", "DBFormula.cpp", false, ByEntry<DBFormula>, ById<DBFormula>, "M30"},
+        AttachedKind{"Truck", "DBTruck.cpp", true, ByEntry<DBTruck>, ById<DBTruck>, "K7"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LoadTest, ATruckSeenTwiceFailsTheTicketLoadAfterTheOtherWarnings)
+{
+    auto first = samples::Imperial();
+    auto second = samples::Imperial();
+    second->Id("T1001-B");
+    Store(*first);
+    Store(*second);
+
+    DBTicket t(kOwnerConnInfo);
+    bool ok = true;
+    std::string log = Logged([&] { ok = t.LoadXmlById("T1001"); });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(101, t.Entry());
+    EXPECT_EQ("", t.ErrorMsg());
+    EXPECT_EQ("Multiple Results From Query.", t.truck->ErrorMsg());
+    EXPECT_EQ("", t.customer->ErrorMsg());
+    for (const char* unit : {"DBCustomer.cpp", "DBJob.cpp", "DBFormula.cpp"})
+        EXPECT_TRUE(HasLine(log, unit, "LoadXmlByEntry", "\n    WARNING: more than one result for query \n"))
+            << unit << "\n"
+            << log;
+    EXPECT_TRUE(HasLine(log, "DBTruck.cpp", "LoadXmlByEntry", "\n    WARNING: Multiple Results From Query.\n")) << log;
+    EXPECT_FALSE(HasLine(log, "DBTicket.cpp", "LoadXmlMatl", " \n")) << log;
+    EXPECT_TRUE(t.matl_v.empty());
+}
+
+// ---- no server ----
+
+TEST_F(LoadTest, AnUnreachableServerFailsTheLoadWithLibpqsMessage)
+{
+    Store(*samples::Imperial());
+    DBTicket t(kUnreachable);
+    bool ok = true;
+    std::string log = Logged([&] { ok = t.LoadXmlById("T1001"); });
+    EXPECT_FALSE(ok);
+    EXPECT_NE(std::string::npos, t.ErrorMsg().find("127.0.0.1")) << t.ErrorMsg();
+    EXPECT_NE(std::string::npos, t.ErrorMsg().find("port 1")) << t.ErrorMsg();
+    EXPECT_TRUE(HasLine(log, "DBTicket.cpp", "LoadXmlById", "\n    QUERY: SELECT entry_c, date_c, ")) << log;
+    EXPECT_NE(std::string::npos, log.find("WHERE LOWER(id_c)=LOWER('T1001') \n    ERROR: " + t.ErrorMsg() + " \n"))
+        << log;
+    EXPECT_EQ("T1001", t.Id());
+    EXPECT_EQ(0, t.Entry());
+    EXPECT_EQ("", t.customer->Id());
+}
+
+}  // namespace
