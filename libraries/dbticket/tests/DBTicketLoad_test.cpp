@@ -406,6 +406,12 @@ struct RoundTripCase {
     std::unique_ptr<DBTicket> (*make)();
 };
 
+// Printed by name: gtest would otherwise dump the bytes, padding included.
+void PrintTo(const RoundTripCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class SnapshotRoundTrip : public LoadTest, public ::testing::WithParamInterface<RoundTripCase> {};
 
 TEST_P(SnapshotRoundTrip, EveryFieldComesBackByIdAndByEntry)
@@ -469,6 +475,12 @@ struct IdCase {
     const char* warning;  // the warning logged, if any
     bool caseVariant;     // a second row differs from T1001 only in letter case
 };
+
+// Printed by name: gtest would otherwise dump the bytes, padding included.
+void PrintTo(const IdCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class IdLookup : public LoadTest, public ::testing::WithParamInterface<IdCase> {};
 
@@ -717,6 +729,11 @@ struct AttachedKind {
     Outcome (*byId)(const std::string&);
     const char* metricId;  // its identifier in the Metric sample
 };
+
+void PrintTo(const AttachedKind& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class AttachedLoad : public LoadTest, public ::testing::WithParamInterface<AttachedKind> {
 protected:

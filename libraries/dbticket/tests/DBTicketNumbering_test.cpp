@@ -97,6 +97,12 @@ struct InvoiceRowCase {
     const char* quoted;    // invoice_c of O'Neil-7 afterwards
 };
 
+// Printed by name: gtest would otherwise dump the bytes, padding included.
+void PrintTo(const InvoiceRowCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class InvoiceRow : public NumberingTest, public ::testing::WithParamInterface<InvoiceRowCase> {};
 
 TEST_P(InvoiceRow, TheNumberIsTakenAndLandsOnlyOnTheMatchingRow)
@@ -156,6 +162,12 @@ struct NoCountCase {
     const char* name;
     int plant;
 };
+
+// Printed by name: gtest would otherwise dump the bytes, padding included.
+void PrintTo(const NoCountCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class CounterNotBooked : public NumberingTest, public ::testing::WithParamInterface<NoCountCase> {};
 
