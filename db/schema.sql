@@ -4,8 +4,11 @@
 -- byte 1..255 of a text is a character and comes back unchanged.
 --
 -- Flags are boolean (libpq hands them out as "t" and "f"), decimals real
--- (the programs hold them as float), texts text; dates and times are text
--- in the programs' own formats. There are no primary or unique keys: the
+-- (the programs hold them as float), texts text; the totals that grow with
+-- every load for years (balances, usage totals, delivered quantities,
+-- payment amounts) are numeric, so they stay exact to the cent however large
+-- they grow, and the bookings add to them on the server; dates and times are
+-- text in the programs' own formats. There are no primary or unique keys: the
 -- operations check uniqueness themselves and report duplicate rows as
 -- warnings or errors, which must stay observable. Counters and totals start
 -- at 0 because the inserts leave them out.
@@ -114,7 +117,7 @@ CREATE TABLE productlinker_t (
 CREATE TABLE batchcounter_t (
     plant_c           integer,
     loadsdelivered_c  integer DEFAULT 0,
-    yardsdelivered_c  real DEFAULT 0
+    yardsdelivered_c  numeric DEFAULT 0
 );
 
 CREATE TABLE customer_t (
@@ -133,10 +136,10 @@ CREATE TABLE customer_t (
     taxexempt_c       boolean,
     printticket_c     boolean,
     totalbatches_c    integer DEFAULT 0,
-    totalyards_c      real DEFAULT 0,
+    totalyards_c      numeric DEFAULT 0,
     usagedate_c       text,
     discount_c        real DEFAULT 0,
-    balance_c         real DEFAULT 0,
+    balance_c         numeric DEFAULT 0,
     creditstatus_c    integer DEFAULT 0,
     memo_c            text,
     user_c            text,
@@ -146,11 +149,11 @@ CREATE TABLE customer_t (
 -- One line per finished load booked against a customer's balance.
 CREATE TABLE payment_t (
     customerid_c      text,
-    adjust_c          real,
+    adjust_c          numeric,
     plant_c           integer,
     name_c            text,
-    prevbalance_c     real,
-    newbalance_c      real
+    prevbalance_c     numeric,
+    newbalance_c      numeric
 );
 
 CREATE TABLE job_t (
@@ -168,7 +171,7 @@ CREATE TABLE job_t (
     delivertime_c       text,
     instructions_c      text,
     quantityordered_c   real,
-    quantitydelivered_c real DEFAULT 0,
+    quantitydelivered_c numeric DEFAULT 0,
     loadsdelivered_c    integer DEFAULT 0,
     formulaprice_c      real,
     batchsize_c         real,
@@ -205,14 +208,14 @@ CREATE TABLE product_t (
     unitmeasure_c      text,
     taxable_c          boolean,
     unitprice_c        real,
-    balance_c          real DEFAULT 0,
-    targetusage1_c     real DEFAULT 0,
-    adjtargetusage1_c  real DEFAULT 0,
-    actualusage1_c     real DEFAULT 0,
+    balance_c          numeric DEFAULT 0,
+    targetusage1_c     numeric DEFAULT 0,
+    adjtargetusage1_c  numeric DEFAULT 0,
+    actualusage1_c     numeric DEFAULT 0,
     usage1date_c       text,
-    targetusage2_c     real DEFAULT 0,
-    adjtargetusage2_c  real DEFAULT 0,
-    actualusage2_c     real DEFAULT 0,
+    targetusage2_c     numeric DEFAULT 0,
+    adjtargetusage2_c  numeric DEFAULT 0,
+    actualusage2_c     numeric DEFAULT 0,
     usage2date_c       text,
     user_c             text,
     modified_c         text
@@ -229,7 +232,7 @@ CREATE TABLE truck_t (
     dischargecode_c    integer,
     maxloadsize_c      real,
     loadsdelivered_c   integer DEFAULT 0,
-    yardsdelivered_c   real DEFAULT 0,
+    yardsdelivered_c   numeric DEFAULT 0,
     usagedate_c        text,
     user_c             text,
     modified_c         text

@@ -14,6 +14,11 @@ std::string SqlEscape(std::string text)
     return result;
 }
 
+std::string SqlQuote(const std::string& text)
+{
+    return "'" + SqlEscape(text) + "'";
+}
+
 std::string XmlEncode(std::string text)
 {
     // XML 1.0 forbids control characters other than tab, newline and carriage

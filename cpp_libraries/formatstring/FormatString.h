@@ -11,6 +11,8 @@ std::string FormatStringV(std::string format, va_list args);
 // Escaping for texts placed into single-quoted SQL literals and into the
 // ticket snapshot's XML.
 std::string SqlEscape(std::string text);
+// The whole single-quoted SQL literal of a text, escaped inside.
+std::string SqlQuote(const std::string& text);
 std::string XmlEncode(std::string text);
 std::string XmlDecode(std::string text);
 

@@ -1,7 +1,59 @@
 #include "DBCustomer.h"
 
+#include "DBRecord.h"
 #include "SnapshotQuery.h"
 #include "XmlElement.h"
+
+namespace {
+
+constexpr LogFamily kFamily = LogFamily::Spaced;
+const FailureReport kSaveFailure = FailureReport::LogFixed("ERROR SAVING TO DATABASE");
+
+const Fields<Customer> kDefaults = {
+    {"id_c", &Customer::Id},
+    {"name_c", &Customer::Name},
+    {"street_c", &Customer::Street},
+    {"city_c", &Customer::City},
+    {"state_c", &Customer::State},
+    {"zipcode_c", &Customer::Zipcode},
+    {"phone_c", &Customer::Phone},
+    {"fax_c", &Customer::Fax},
+    {"email_c", &Customer::Email},
+    {"contact_c", &Customer::Contact},
+    {"cellphone_c", &Customer::Cellphone},
+    {"taxexempt_c", &Customer::TaxExempt},
+    {"printticket_c", &Customer::PrintTicket},
+    Field<Customer>::Zero("discount_c", &Customer::Discount),
+};
+
+// Everything after the key column of a single-customer load; the balance,
+// credit status, memo, user and stamp are not loaded.
+const Fields<Customer> kRow = {
+    {"name_c", &Customer::Name},
+    {"street_c", &Customer::Street},
+    {"city_c", &Customer::City},
+    {"state_c", &Customer::State},
+    {"zipcode_c", &Customer::Zipcode},
+    {"phone_c", &Customer::Phone},
+    {"fax_c", &Customer::Fax},
+    {"email_c", &Customer::Email},
+    {"contact_c", &Customer::Contact},
+    {"cellphone_c", &Customer::Cellphone},
+    {"taxexempt_c", &Customer::TaxExempt},
+    {"printticket_c", &Customer::PrintTicket},
+    {"totalbatches_c", &Customer::TotalBatches},
+    {"totalyards_c", &Customer::TotalYards},
+    {"usagedate_c", &Customer::UsageDate},
+    {"discount_c", &Customer::Discount},
+};
+
+const Fields<Customer> kBooked = {
+    {"totalbatches_c", &Customer::TotalBatches},
+    {"totalyards_c", &Customer::TotalYards},
+    {"balance_c", &Customer::Balance},
+};
+
+}  // namespace
 
 DBCustomer::DBCustomer(std::string conninfo) : DBObject(std::move(conninfo))
 {
@@ -28,14 +80,14 @@ std::string DBCustomer::xmlString() const
 
 bool DBCustomer::LoadXmlByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(LogFamily::Spaced));
+    DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
     return LoadXml(op, snapshot::WhereEntry(entry));
 }
 
 bool DBCustomer::LoadXmlById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(LogFamily::Spaced));
+    DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
     return LoadXml(op, snapshot::WhereId(id));
 }
@@ -74,4 +126,184 @@ bool DBCustomer::LoadXml(const DBOperation& op, const std::string& where)
         PrintTicket(db.GetBool(0, "printticket_c"));
         return true;
     });
+}
+
+// ---- customer_t ----
+
+std::string CustomerInsertSql(const Customer& c)
+{
+    return SqlRow()
+        .Text("id_c", c.Id())
+        .Text("name_c", c.Name())
+        .Text("street_c", c.Street())
+        .Text("city_c", c.City())
+        .Text("state_c", c.State())
+        .Text("zipcode_c", c.Zipcode())
+        .Text("phone_c", c.Phone())
+        .Text("fax_c", c.Fax())
+        .Text("email_c", c.Email())
+        .Text("contact_c", c.Contact())
+        .Text("cellphone_c", c.Cellphone())
+        .Flag("taxexempt_c", c.TaxExempt())
+        .Flag("printticket_c", c.PrintTicket())
+        .Raw("totalbatches_c", "0")
+        .Raw("totalyards_c", "0.0")
+        .Text("user_c", c.User())
+        .Text("modified_c", c.Modified())
+        .Insert("customer_t");
+}
+
+// Balance, credit status, memo and discount are not written.
+std::string CustomerUpdateSql(const Customer& c)
+{
+    return SqlRow()
+        .Text("id_c", c.Id())
+        .Text("name_c", c.Name())
+        .Text("street_c", c.Street())
+        .Text("city_c", c.City())
+        .Text("state_c", c.State())
+        .Text("zipcode_c", c.Zipcode())
+        .Text("phone_c", c.Phone())
+        .Text("fax_c", c.Fax())
+        .Text("email_c", c.Email())
+        .Text("contact_c", c.Contact())
+        .Text("cellphone_c", c.Cellphone())
+        .Flag("taxexempt_c", c.TaxExempt())
+        .Flag("printticket_c", c.PrintTicket())
+        .Int("totalbatches_c", c.TotalBatches())
+        .Real("totalyards_c", c.TotalYards())
+        .Text("usagedate_c", c.UsageDate())
+        .Text("user_c", c.User())
+        .Text("modified_c", c.Modified())
+        .Update("customer_t", FormatString("WHERE entry_c = %i", c.Entry()));
+}
+
+bool DBCustomer::LoadDefaults()
+{
+    return ApplyDefaults(DBOperation(*this, DB_SITE(kFamily)),
+                         "SELECT column_c, default_c FROM customer_w ORDER BY position_c", kDefaults, *this);
+}
+
+bool DBCustomer::LoadByEntry(int entry)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    Entry(entry);
+    const Fields<Customer> fields = Field<Customer>("id_c", &Customer::Id) + kRow;
+    return LoadRecord(op, "SELECT " + Columns(fields, ",") + FormatString(" FROM customer_t WHERE entry_c=%i", entry),
+                      fields, *this);
+}
+
+bool DBCustomer::LoadById(std::string id)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    Id(id);
+    const Fields<Customer> fields = Field<Customer>("entry_c", &Customer::Entry) + kRow;
+    return LoadRecord(
+        op, "SELECT " + Columns(fields, ",") + " FROM customer_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ")",
+        fields, *this);
+}
+
+bool DBCustomer::Unique()
+{
+    return CheckUnique(*this, "SELECT entry_c,name_c FROM customer_t WHERE id_c=" + SqlQuote(Id()), Entry(), Id(),
+                       "Customer", "name_c");
+}
+
+bool DBCustomer::Unique(std::string id)
+{
+    return CheckUnique(*this, "SELECT entry_c,name_c FROM customer_t WHERE id_c=" + SqlQuote(id), Entry(), id,
+                       nullptr, nullptr);
+}
+
+void DBCustomer::DateTimeModified()
+{
+    Modified(ModifiedStamp(HourPad::Blank));
+}
+
+bool DBCustomer::Save(bool update)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    if (!Unique())
+        return false;
+    DateTimeModified();
+    return op.Run(DBOperation::Kind::Command, update ? CustomerUpdateSql(*this) : CustomerInsertSql(*this), nullptr,
+                  kSaveFailure);
+}
+
+bool DBCustomer::NextEntry()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    int entry = 0;
+    if (!op.NextVal("customer_s", entry))
+        return false;
+    Entry(entry);
+    return true;
+}
+
+bool DBCustomer::Update(int plant, std::string id, float total, float yards)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    // Exactly one row for the identifier, or the load is not booked at all.
+    bool found = op.Run(
+        DBOperation::Kind::Tuples,
+        "SELECT totalbatches_c,totalyards_c,balance_c FROM customer_t WHERE id_c=" + SqlQuote(Id()),
+        [&](PgSqlDatabase& db) {
+            if (db.Tuples() != 1)
+                return false;
+            CopyRow(db, 0, kBooked, *this);
+            return true;
+        },
+        FailureReport::Silent());
+    if (!found)
+        return false;
+
+    // The server adds to the stored values, so two loads of one customer
+    // finishing at once both count, and the payment line takes its balances
+    // from this very update: the lines of a customer chain without a gap.
+    std::string prevBalance = FormatString("%f", Balance());
+    std::string newBalance = FormatString("%f", Balance() + total);
+    std::string sql = FormatString("UPDATE customer_t SET totalbatches_c = COALESCE(totalbatches_c,0) + 1, "
+                                   "totalyards_c = COALESCE(totalyards_c,0) + %f, "
+                                   "balance_c = COALESCE(balance_c,0) + %f "
+                                   "WHERE entry_c = %i RETURNING ",
+                                   yards, total, Entry()) +
+                      Columns(kBooked, ", ") + FormatString(", balance_c - %f AS prevbalance_c", total);
+    bool booked = op.Run(
+        DBOperation::Kind::Tuples, sql,
+        [&](PgSqlDatabase& db) {
+            if (db.Tuples() > 0) {
+                CopyRow(db, 0, kBooked, *this);
+                prevBalance = db.GetString(0, "prevbalance_c");
+                newBalance = db.GetString(0, "balance_c");
+            } else {
+                TotalBatches(TotalBatches() + 1);
+                TotalYards(TotalYards() + yards);
+                Balance(Balance() + total);
+            }
+            return true;
+        },
+        kSaveFailure);
+    if (!booked)
+        return false;
+
+    // The balances come from the server as exact decimals and are written back
+    // as they came, so no cent is lost to the record's float.
+    return op.Run(DBOperation::Kind::Command,
+                  "INSERT INTO payment_t(customerid_c,adjust_c,plant_c,name_c,prevbalance_c,newbalance_c) VALUES(" +
+                      SqlQuote(Id()) + FormatString(",%f,%d,", total, plant) + SqlQuote("Id " + id) + "," +
+                      prevBalance + "," + newBalance + ")",
+                  nullptr, kSaveFailure);
+}
+
+bool DBCustomer::Delete()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM customer_t WHERE entry_c=%i", Entry()),
+                  nullptr, kSaveFailure);
 }

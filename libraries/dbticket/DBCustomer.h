@@ -21,8 +21,26 @@ public:
     bool LoadXmlByEntry(int entry);
     bool LoadXmlById(std::string id);
 
+    // Database operations on customer_t and payment_t.
+    bool LoadDefaults();
+    bool LoadByEntry(int entry);
+    bool LoadById(std::string id);
+    bool Unique();
+    bool Unique(std::string id);
+    void DateTimeModified();
+    bool Save(bool update);
+    bool NextEntry();
+    // Adds one finished load (ticket `id` of `plant`, costing `total`, of
+    // `yards`) to the customer and records its payment line.
+    bool Update(int plant, std::string id, float total, float yards);
+    bool Delete();
+
 private:
     bool LoadXml(const DBOperation& op, const std::string& where);
 };
+
+// The statements that store a customer, as functions of the record alone.
+std::string CustomerInsertSql(const Customer& customer);
+std::string CustomerUpdateSql(const Customer& customer);
 
 #endif

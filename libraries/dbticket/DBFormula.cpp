@@ -1,7 +1,39 @@
 #include "DBFormula.h"
 
+#include "DBRecord.h"
+#include "ProductLinks.h"
 #include "SnapshotQuery.h"
 #include "XmlElement.h"
+
+namespace {
+
+constexpr LogFamily kFamily = LogFamily::Spaced;
+const FailureReport kSaveFailure = FailureReport::LogFixed("ERROR SAVING TO DATABASE");
+
+// The water-cement ratio has no default.
+const Fields<Formula> kDefaults = {
+    {"id_c", &Formula::Id},
+    {"description_c", &Formula::Description},
+    {"usmetric_c", &Formula::UsMetric},
+    {"maxwateramount_c", &Formula::MaxWaterAmount},
+    {"taxable_c", &Formula::Taxable},
+    {"price_c", &Formula::Price},
+};
+
+// Everything after the key column of a single-formula load; user and stamp
+// are not loaded.
+const Fields<Formula> kRow = {
+    {"description_c", &Formula::Description},
+    {"usmetric_c", &Formula::UsMetric},
+    {"maxwateramount_c", &Formula::MaxWaterAmount},
+    {"watercementratio_c", &Formula::WaterCementRatio},
+    {"taxable_c", &Formula::Taxable},
+    {"price_c", &Formula::Price},
+    {"totalbatches_c", &Formula::TotalBatches},
+    {"usagedate_c", &Formula::UsageDate},
+};
+
+}  // namespace
 
 DBFormula::DBFormula(std::string conninfo) : DBObject(std::move(conninfo)), nummatl_c(0)
 {
@@ -27,14 +59,14 @@ std::string DBFormula::xmlString() const
 
 bool DBFormula::LoadXmlByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(LogFamily::Spaced));
+    DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
     return LoadXml(op, snapshot::WhereEntry(entry));
 }
 
 bool DBFormula::LoadXmlById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(LogFamily::Spaced));
+    DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
     return LoadXml(op, snapshot::WhereId(id));
 }
@@ -61,4 +93,160 @@ bool DBFormula::LoadXml(const DBOperation& op, const std::string& where)
         Price(db.GetFloat(0, "price_c"));
         return true;
     });
+}
+
+// ---- formula_t ----
+
+// A new formula starts with no batches; its entry comes from the table.
+std::string FormulaInsertSql(const Formula& f)
+{
+    return SqlRow()
+        .Text("id_c", f.Id())
+        .Text("description_c", f.Description())
+        .Text("usmetric_c", f.UsMetric())
+        .Real("maxwateramount_c", f.MaxWaterAmount())
+        .Real("watercementratio_c", f.WaterCementRatio())
+        .Flag("taxable_c", f.Taxable())
+        .Real("price_c", f.Price())
+        .Raw("totalbatches_c", "0")
+        .Text("user_c", f.User())
+        .Text("modified_c", f.Modified())
+        .Insert("formula_t");
+}
+
+std::string FormulaUpdateSql(const Formula& f)
+{
+    return SqlRow()
+        .Text("id_c", f.Id())
+        .Text("description_c", f.Description())
+        .Text("usmetric_c", f.UsMetric())
+        .QuotedReal("maxwateramount_c", f.MaxWaterAmount())
+        .QuotedReal("watercementratio_c", f.WaterCementRatio())
+        .Flag("taxable_c", f.Taxable())
+        .QuotedReal("price_c", f.Price())
+        .Int("totalbatches_c", f.TotalBatches())
+        .Text("usagedate_c", f.UsageDate())
+        .Text("user_c", f.User())
+        .Text("modified_c", f.Modified())
+        .Update("formula_t", FormatString("WHERE entry_c = %i", f.Entry()));
+}
+
+bool DBFormula::LoadDefaults()
+{
+    return ApplyDefaults(DBOperation(*this, DB_SITE(kFamily)),
+                         "SELECT column_c, default_c FROM formula_w ORDER BY position_c", kDefaults, *this);
+}
+
+bool DBFormula::LoadByEntry(int entry)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    Entry(entry);
+    const Fields<Formula> fields = Field<Formula>("id_c", &Formula::Id) + kRow;
+    return LoadRecord(op, "SELECT " + Columns(fields, ",") + FormatString(" FROM formula_t WHERE entry_c=%i", entry),
+                      fields, *this, [this] { return LoadMatl(Id()); });
+}
+
+bool DBFormula::LoadById(std::string id)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    Id(id);
+    const Fields<Formula> fields = Field<Formula>("entry_c", &Formula::Entry) + kRow;
+    return LoadRecord(
+        op, "SELECT " + Columns(fields, ",") + " FROM formula_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ")",
+        fields, *this, [this] { return LoadMatl(Id()); });
+}
+
+bool DBFormula::LoadMatl(std::string id)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    DeleteProducts(matl_v);
+    std::string sql = MaterialLinksSql(id);
+    if (!LoadLinks(op, ConnInfo(), sql, matl_v, [](PgSqlDatabase&, unsigned, DBProduct&) {}))
+        return false;
+    if (!matl_v.empty())
+        return true;
+    op.Fail(sql, "");
+    return false;
+}
+
+bool DBFormula::Unique()
+{
+    return CheckUnique(*this, "SELECT entry_c,description_c FROM formula_t WHERE id_c=" + SqlQuote(Id()), Entry(),
+                       Id(), "Mix", "description_c");
+}
+
+bool DBFormula::Unique(std::string id)
+{
+    return CheckUnique(*this, "SELECT entry_c,description_c FROM formula_t WHERE id_c=" + SqlQuote(id), Entry(), id,
+                       nullptr, nullptr);
+}
+
+void DBFormula::DateTimeModified()
+{
+    Modified(ModifiedStamp(HourPad::Blank));
+}
+
+bool DBFormula::Save(bool update)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    if (!Unique())
+        return false;
+    DateTimeModified();
+    return op.Run(DBOperation::Kind::Command, update ? FormulaUpdateSql(*this) : FormulaInsertSql(*this), nullptr,
+                  kSaveFailure);
+}
+
+bool DBFormula::SaveMatl()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return ReplaceLinks(op, Id(), "matl", matl_v, kSaveFailure);
+}
+
+bool DBFormula::NextEntry()
+{
+    int entry = 0;
+    if (!DBOperation(*this, DB_SITE(kFamily)).NextVal("formula_s", entry))
+        return false;
+    Entry(entry);
+    return true;
+}
+
+bool DBFormula::Update()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    TotalBatches(TotalBatches() + 1);
+    // The server counts, so two batches of one formula finishing at once
+    // both count; the stored count comes back.
+    return op.Run(DBOperation::Kind::Tuples,
+                  FormatString("UPDATE formula_t SET totalbatches_c = COALESCE(totalbatches_c,0) + 1 "
+                               "WHERE entry_c = %i RETURNING totalbatches_c",
+                               Entry()),
+                  [&](PgSqlDatabase& db) {
+                      if (db.Tuples() > 0)
+                          TotalBatches(db.GetInt(0, "totalbatches_c"));
+                      return true;
+                  },
+                  kSaveFailure);
+}
+
+bool DBFormula::Delete()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    DeleteMatl();
+    return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM formula_t WHERE entry_c=%i", Entry()),
+                  nullptr, kSaveFailure);
+}
+
+bool DBFormula::DeleteMatl()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return op.Run(DBOperation::Kind::Command, LinkDeleteSql(Id(), "matl"), nullptr, kSaveFailure);
 }

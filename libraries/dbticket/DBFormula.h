@@ -27,6 +27,23 @@ public:
     bool LoadXmlByEntry(int entry);
     bool LoadXmlById(std::string id);
 
+    // Database operations on formula_t and its material lines.
+    bool LoadDefaults();
+    bool LoadByEntry(int entry);
+    bool LoadById(std::string id);
+    // A formula without material lines does not load.
+    bool LoadMatl(std::string id);
+    bool Unique();
+    bool Unique(std::string id);
+    void DateTimeModified();
+    bool Save(bool update);
+    bool SaveMatl();
+    bool NextEntry();
+    // Counts one more batch made with the formula.
+    bool Update();
+    bool Delete();
+    bool DeleteMatl();
+
     std::vector<DBProduct*> matl_v;  // owned
     // Kept for the record layout; nothing counts with it, so it starts at 0
     // rather than holding an indeterminate value.
@@ -35,5 +52,9 @@ public:
 private:
     bool LoadXml(const DBOperation& op, const std::string& where);
 };
+
+// The statements that store a formula, as functions of the record alone.
+std::string FormulaInsertSql(const Formula& formula);
+std::string FormulaUpdateSql(const Formula& formula);
 
 #endif

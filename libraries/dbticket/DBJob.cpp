@@ -1,8 +1,63 @@
 #include "DBJob.h"
 
 #include "SysLog.h"
+#include "DBRecord.h"
+#include "ProductLinks.h"
 #include "SnapshotQuery.h"
 #include "XmlElement.h"
+
+namespace {
+
+constexpr LogFamily kFamily = LogFamily::Spaced;
+const FailureReport kSaveFailure = FailureReport::LogFixed("ERROR SAVING TO DATABASE");
+
+const Fields<Job> kDefaults = {
+    {"id_c", &Job::Id},
+    {"customerid_c", &Job::CustomerId},
+    {"formulaid_c", &Job::FormulaId},
+    {"deliverto_c", &Job::Deliverto},
+    {"street_c", &Job::Street},
+    {"city_c", &Job::City},
+    {"state_c", &Job::State},
+    {"zipcode_c", &Job::Zipcode},
+    {"orderdate_c", &Job::OrderDate},
+    {"instructions_c", &Job::Instructions},
+    {"quantityordered_c", &Job::QuantityOrdered},
+    {"batchsize_c", &Job::Batchsize},
+    {"salestax_c", &Job::SalesTax},
+    {"grandtotal_c", &Job::GrandTotal},
+    {"taxable_c", &Job::Taxable},
+};
+
+// Everything after the key column of a single-job load.
+const Fields<Job> kRow = {
+    {"customerid_c", &Job::CustomerId},
+    {"formulaid_c", &Job::FormulaId},
+    {"deliverto_c", &Job::Deliverto},
+    {"street_c", &Job::Street},
+    {"city_c", &Job::City},
+    {"state_c", &Job::State},
+    {"zipcode_c", &Job::Zipcode},
+    {"orderdate_c", &Job::OrderDate},
+    {"deliverdate_c", &Job::DeliverDate},
+    {"delivertime_c", &Job::DeliverTime},
+    {"instructions_c", &Job::Instructions},
+    {"quantityordered_c", &Job::QuantityOrdered},
+    {"quantitydelivered_c", &Job::QuantityDelivered},
+    {"loadsdelivered_c", &Job::LoadsDelivered},
+    {"formulaprice_c", &Job::FormulaPrice},
+    {"batchsize_c", &Job::Batchsize},
+    {"taxable_c", &Job::Taxable},
+    {"salestax_c", &Job::SalesTax},
+    {"grandtotal_c", &Job::GrandTotal},
+};
+
+const Fields<Job> kDelivered = {
+    {"loadsdelivered_c", &Job::LoadsDelivered},
+    {"quantitydelivered_c", &Job::QuantityDelivered},
+};
+
+}  // namespace
 
 DBJob::DBJob(std::string conninfo)
     : DBObject(conninfo),
@@ -52,14 +107,14 @@ std::string DBJob::xmlString() const
 
 bool DBJob::LoadXmlByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(LogFamily::Spaced));
+    DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
     return LoadXml(op, snapshot::WhereEntry(entry));
 }
 
 bool DBJob::LoadXmlById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(LogFamily::Spaced));
+    DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
     return LoadXml(op, snapshot::WhereId(id));
 }
@@ -112,4 +167,269 @@ bool DBJob::LoadXml(const DBOperation& op, const std::string& where)
         GrandTotal(db.GetFloat(0, "grandtotal_c"));
         return true;
     });
+}
+
+// ---- job_t ----
+
+// The price is written with its decimals and the sales tax is kept, as the
+// update writes them.
+std::string JobInsertSql(const Job& j)
+{
+    return SqlRow()
+        .Int("entry_c", j.Entry())
+        .Text("id_c", j.Id())
+        .Text("customerid_c", j.CustomerId())
+        .Text("formulaid_c", j.FormulaId())
+        .Text("deliverto_c", j.Deliverto())
+        .Text("street_c", j.Street())
+        .Text("city_c", j.City())
+        .Text("state_c", j.State())
+        .Text("zipcode_c", j.Zipcode())
+        .Text("orderdate_c", j.OrderDate())
+        .Text("deliverdate_c", j.DeliverDate())
+        .Text("delivertime_c", j.DeliverTime())
+        .Text("instructions_c", j.Instructions())
+        .Real("quantityordered_c", j.QuantityOrdered())
+        .Real("quantitydelivered_c", j.QuantityDelivered())
+        .Int("loadsdelivered_c", j.LoadsDelivered())
+        .Real("formulaprice_c", j.FormulaPrice())
+        .Real("batchsize_c", j.Batchsize())
+        .Flag("taxable_c", j.Taxable())
+        .Real("salestax_c", j.SalesTax())
+        .Real("grandtotal_c", j.GrandTotal())
+        .Text("user_c", j.User())
+        .Text("modified_c", j.Modified())
+        .Insert("job_t");
+}
+
+std::string JobUpdateSql(const Job& j)
+{
+    return SqlRow()
+        .Text("id_c", j.Id())
+        .Text("customerid_c", j.CustomerId())
+        .Text("formulaid_c", j.FormulaId())
+        .Text("deliverto_c", j.Deliverto())
+        .Text("street_c", j.Street())
+        .Text("city_c", j.City())
+        .Text("state_c", j.State())
+        .Text("zipcode_c", j.Zipcode())
+        .Text("orderdate_c", j.OrderDate())
+        .Text("deliverdate_c", j.DeliverDate())
+        .Text("delivertime_c", j.DeliverTime())
+        .Text("instructions_c", j.Instructions())
+        .Real("quantityordered_c", j.QuantityOrdered())
+        .Real("quantitydelivered_c", j.QuantityDelivered())
+        .Int("loadsdelivered_c", j.LoadsDelivered())
+        .Real("formulaprice_c", j.FormulaPrice())
+        .Real("batchsize_c", j.Batchsize())
+        .Flag("taxable_c", j.Taxable())
+        .Real("salestax_c", j.SalesTax())
+        .Real("grandtotal_c", j.GrandTotal())
+        .Text("user_c", j.User())
+        .Text("modified_c", j.Modified())
+        .Update("job_t", FormatString("WHERE entry_c = %i", j.Entry()));
+}
+
+std::string DBJob::LinkId() const
+{
+    return FormatString("Job%i", Entry());
+}
+
+bool DBJob::LoadDefaults()
+{
+    return ApplyDefaults(DBOperation(*this, DB_SITE(kFamily)),
+                         "SELECT column_c, default_c FROM job_w ORDER BY position_c", kDefaults, *this);
+}
+
+bool DBJob::LoadByEntry(int entry)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    Entry(entry);
+    return LoadRow(op, FormatString(" FROM job_t WHERE entry_c=%i", entry), "id_c");
+}
+
+bool DBJob::LoadById(std::string id, std::string customerid)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    Id(id);
+    CustomerId(customerid);
+    return LoadRow(op,
+                   " FROM job_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ") AND LOWER(customerid_c)=LOWER(" +
+                       SqlQuote(customerid) + ")",
+                   "entry_c");
+}
+
+// The job row selected by `where` after the key column `key`, then its
+// customer, formula, materials and extra products while the row's connection
+// stays open.
+bool DBJob::LoadRow(const DBOperation& op, const std::string& where, const std::string& key)
+{
+    const Fields<Job> fields =
+        (key == "id_c" ? Field<Job>("id_c", &Job::Id) : Field<Job>("entry_c", &Job::Entry)) + kRow;
+    return LoadRecord(op, "SELECT " + Columns(fields, ",") + where, fields, *this, [this] {
+        if (!CustomerId().empty() && !customer->LoadById(CustomerId()))
+            return false;
+        if (!FormulaId().empty() && !formula->LoadById(FormulaId()))
+            return false;
+        if (!LoadMatl(LinkId(), Batchsize()))
+            return false;
+        return LoadProd(LinkId(), Batchsize());
+    });
+}
+
+bool DBJob::LoadMatl(std::string id, float batchsize)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    op.Trace();
+    DeleteProducts(matl_v);
+    return LoadLinks(op, ConnInfo(), MaterialLinksSql(id), matl_v, [&](PgSqlDatabase&, unsigned, DBProduct& line) {
+        line.target_c = line.amount_c * batchsize;
+        line.adjustedtarget_c = 0;
+        line.actual_c = 0;
+        line.moisture_c = 0;
+    });
+}
+
+// An extra product's quantity is absolute: the batch size does not scale it.
+bool DBJob::LoadProd(std::string id, float)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    op.Trace();
+    DeleteProducts(prod_v);
+    return LoadLinks(op, ConnInfo(), ProductLinksSql(id), prod_v, [](PgSqlDatabase& db, unsigned row, DBProduct& line) {
+        line.UnitPrice(db.GetFloat(row, "price_c"));
+        line.target_c = line.amount_c;
+        line.adjustedtarget_c = 0;
+        line.actual_c = line.target_c;
+        line.moisture_c = 0;
+    });
+}
+
+bool DBJob::NewEntry()
+{
+    return NextEntry();
+}
+
+bool DBJob::NextEntry()
+{
+    int entry = 0;
+    if (!DBOperation(*this, DB_SITE(kFamily)).NextVal("job_s", entry))
+        return false;
+    Entry(entry);
+    return true;
+}
+
+bool DBJob::Unique()
+{
+    return CheckUnique(*this,
+                       "SELECT entry_c,deliverto_c FROM job_t WHERE id_c=" + SqlQuote(Id()) +
+                           " AND customerid_c=" + SqlQuote(CustomerId()),
+                       Entry(), Id(), "Job", "deliverto_c");
+}
+
+bool DBJob::Unique(std::string id)
+{
+    return CheckUnique(*this,
+                       "SELECT entry_c,deliverto_c FROM job_t WHERE id_c=" + SqlQuote(id) +
+                           " AND customerid_c=" + SqlQuote(CustomerId()),
+                       Entry(), id, nullptr, nullptr);
+}
+
+void DBJob::GetDateTime()
+{
+    std::tm now = LocalTime(std::time(nullptr));
+    std::string today = FormatString("%02d-%02d-%02d", now.tm_mon + 1, now.tm_mday, now.tm_year + 1900);
+    OrderDate(today);
+    DeliverDate(today);
+    DeliverTime(FormatString("%2d:%02d", now.tm_hour, now.tm_min));
+}
+
+void DBJob::DateTimeModified()
+{
+    Modified(ModifiedStamp(HourPad::Blank));
+}
+
+bool DBJob::Save(bool update)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    if (!Unique())
+        return false;
+    DateTimeModified();
+    return op.Run(DBOperation::Kind::Command, update ? JobUpdateSql(*this) : JobInsertSql(*this), nullptr,
+                  kSaveFailure);
+}
+
+bool DBJob::SaveMatl()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return ReplaceLinks(op, LinkId(), "matl", matl_v, kSaveFailure);
+}
+
+bool DBJob::SaveProd()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return ReplaceLinks(op, LinkId(), "prod", prod_v, kSaveFailure);
+}
+
+bool DBJob::Update(float amount)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    // The first row found gives the counts; without one the counts in memory stand.
+    op.Run(DBOperation::Kind::Tuples,
+           "SELECT " + Columns(kDelivered, ",") + " FROM job_t WHERE (id_c=" + SqlQuote(Id()) +
+               " AND customerid_c=" + SqlQuote(CustomerId()) + ")",
+           [&](PgSqlDatabase& db) {
+               if (db.Tuples() > 0)
+                   CopyRow(db, 0, kDelivered, *this);
+               return true;
+           },
+           FailureReport::Silent());
+    // The server adds to the stored counts, so two loads of one job finishing
+    // at once both count; the stored result comes back.
+    std::string sql = FormatString("UPDATE job_t SET loadsdelivered_c = COALESCE(loadsdelivered_c,0) + 1, "
+                                   "quantitydelivered_c = COALESCE(quantitydelivered_c,0) + %f "
+                                   "WHERE entry_c = %i RETURNING ",
+                                   amount, Entry()) +
+                      Columns(kDelivered, ", ");
+    return op.Run(DBOperation::Kind::Tuples, sql,
+                  [&](PgSqlDatabase& db) {
+                      if (db.Tuples() > 0) {
+                          CopyRow(db, 0, kDelivered, *this);
+                      } else {
+                          LoadsDelivered(LoadsDelivered() + 1);
+                          QuantityDelivered(QuantityDelivered() + amount);
+                      }
+                      return true;
+                  },
+                  kSaveFailure);
+}
+
+bool DBJob::Delete()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    if (!DeleteMatl() || !DeleteProd())
+        return false;
+    return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM job_t WHERE entry_c=%i", Entry()), nullptr,
+                  kSaveFailure);
+}
+
+bool DBJob::DeleteMatl()
+{
+    return DBOperation(*this, DB_SITE(kFamily))
+        .Run(DBOperation::Kind::Command, LinkDeleteSql(LinkId(), "matl"), nullptr, kSaveFailure);
+}
+
+bool DBJob::DeleteProd()
+{
+    return DBOperation(*this, DB_SITE(kFamily))
+        .Run(DBOperation::Kind::Command, LinkDeleteSql(LinkId(), "prod"), nullptr, kSaveFailure);
 }

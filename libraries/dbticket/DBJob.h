@@ -32,6 +32,30 @@ public:
     bool LoadXmlByEntry(int entry);
     bool LoadXmlById(std::string id);
 
+    // Database operations on job_t and the job's links.
+    bool LoadDefaults();
+    bool LoadByEntry(int entry);
+    // The job of `id` for customer `customerid`, both in any letter case.
+    bool LoadById(std::string id, std::string customerid);
+    // The materials linked under `id`, with targets for a load of `batchsize`.
+    bool LoadMatl(std::string id, float batchsize);
+    // The extra products linked under `id`, at the link's price.
+    bool LoadProd(std::string id, float batchsize);
+    bool NewEntry();
+    bool NextEntry();
+    bool Unique();
+    bool Unique(std::string id);
+    void GetDateTime();
+    void DateTimeModified();
+    bool Save(bool update);
+    bool SaveMatl();
+    bool SaveProd();
+    // Counts one delivered load of `amount`.
+    bool Update(float amount);
+    bool Delete();
+    bool DeleteMatl();
+    bool DeleteProd();
+
     DBCustomer* customer;            // owned
     DBFormula* formula;              // owned
     std::vector<DBProduct*> matl_v;  // owned
@@ -42,7 +66,13 @@ public:
     int numprod_c;
 
 private:
+    std::string LinkId() const;
+    bool LoadRow(const DBOperation& op, const std::string& where, const std::string& key);
     bool LoadXml(const DBOperation& op, const std::string& where);
 };
+
+// The statements that store a job, as functions of the record alone.
+std::string JobInsertSql(const Job& job);
+std::string JobUpdateSql(const Job& job);
 
 #endif

@@ -1,7 +1,5 @@
 #include "DBOperation.h"
 
-#include <exception>
-
 void LogTrace(const LogSite& site)
 {
     SysLog(FormatString("%s:%d:%s \n", site.unit, site.line, site.function));
@@ -22,6 +20,12 @@ void LogWarning(const LogSite& site, const std::string& warning)
     SysLog(FormatString(format, site.unit, site.line, site.function, warning.c_str()));
 }
 
+void DBOperation::Fail(const std::string& query, const std::string& error) const
+{
+    owner.ErrorMsg(error);
+    LogFailedQuery(site, query, error);
+}
+
 void DBOperation::Log(const std::string& text) const
 {
     SysLog(FormatString("%s:%d:%s %s\n", site.unit, site.line, site.function, text.c_str()));
@@ -34,19 +38,51 @@ bool DBOperation::Run(Kind kind, const std::string& query,
     try {
         PgSqlDatabase db(owner.ConnInfo());
         int ok = kind == Kind::Tuples ? db.ExecTuplesOk(query) : db.ExecCommandOk(query);
-        if (!ok) {
-            std::string message = db.ErrorMessage();
-            if (report.store)
-                owner.ErrorMsg(message);
-            if (report.log)
-                LogFailedQuery(site, query, report.fixedText ? report.fixedText : message);
-            return false;
-        }
+        if (!ok)
+            return Failed(db, query, report);
         return use ? use(db) : true;
     } catch (const std::exception& e) {
-        owner.ErrorMsg(e.what());
-        LogFailedQuery(site, query, e.what());
-        return false;
+        return Raised(e, query);
+    }
+}
+
+bool DBOperation::Failed(PgSqlDatabase& db, const std::string& query, FailureReport report) const
+{
+    std::string message = db.ErrorMessage();
+    if (report.store)
+        owner.ErrorMsg(message);
+    if (report.log)
+        LogFailedQuery(site, query, report.fixedText ? report.fixedText : message);
+    return false;
+}
+
+bool DBOperation::Raised(const std::exception& e, const std::string& query) const
+{
+    owner.ErrorMsg(e.what());
+    LogFailedQuery(site, query, e.what());
+    return false;
+}
+
+bool DBOperation::Transaction(const std::function<bool(const Step&)>& work) const
+{
+    std::string current = "BEGIN";
+    try {
+        PgSqlDatabase db(owner.ConnInfo());
+        Step step = [&](Kind kind, const std::string& query, FailureReport report) {
+            current = query;
+            int ok = kind == Kind::Tuples ? db.ExecTuplesOk(query) : db.ExecCommandOk(query);
+            return ok ? true : Failed(db, query, report);
+        };
+        if (!step(Kind::Command, "BEGIN", FailureReport::Standard()))
+            return false;
+        if (!work(step)) {
+            db.ExecCommandOk("ROLLBACK");
+            return false;
+        }
+        return step(Kind::Command, "COMMIT", FailureReport::Standard());
+    } catch (const std::exception& e) {
+        // Closing the connection rolls back whatever the transaction did.
+        return Raised(e, current);
     }
 }
 
@@ -71,7 +107,7 @@ bool DBOperation::LoadOne(const std::string& query,
     });
 }
 
-bool DBOperation::NextVal(const std::string& sequence, int& value) const
+bool DBOperation::NextVal(const std::string& sequence, int& value, FailureReport report) const
 {
     return Run(Kind::Tuples, "select nextval('" + sequence + "')",
                [&](PgSqlDatabase& db) {
@@ -80,5 +116,5 @@ bool DBOperation::NextVal(const std::string& sequence, int& value) const
                    value = db.GetInt(0, "nextval");
                    return true;
                },
-               FailureReport::Silent());
+               report);
 }

@@ -1,6 +1,7 @@
 #ifndef DBOPERATION_H
 #define DBOPERATION_H
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -52,6 +53,8 @@ public:
 
     void Trace() const { LogTrace(site); }
     void Warn(const std::string& text) const { LogWarning(site, text); }
+    // Stores `error` in the owner and writes the failed-query line with it.
+    void Fail(const std::string& query, const std::string& error) const;
     // A plain "file:line:function text" line.
     void Log(const std::string& text) const;
 
@@ -69,11 +72,23 @@ public:
     bool LoadOne(const std::string& query,
                  const std::function<bool(PgSqlDatabase&)>& read) const;
 
-    // Takes the next value of `sequence`; false (with nothing reported) unless
-    // exactly one row came back.
-    bool NextVal(const std::string& sequence, int& value) const;
+    // Takes the next value of `sequence`; false unless exactly one row came
+    // back. A failed query is reported as `report` says (by default not at all).
+    bool NextVal(const std::string& sequence, int& value,
+                 FailureReport report = FailureReport::Silent()) const;
+
+    // One statement of a transaction: runs on the transaction's connection and
+    // reports a failure like Run.
+    using Step = std::function<bool(Kind, const std::string& query, FailureReport report)>;
+
+    // Runs `work` as one transaction on one connection: committed when it
+    // returns true, rolled back when it or a statement fails.
+    bool Transaction(const std::function<bool(const Step&)>& work) const;
 
 private:
+    bool Failed(PgSqlDatabase& db, const std::string& query, FailureReport report) const;
+    bool Raised(const std::exception& e, const std::string& query) const;
+
     DBObject& owner;
     LogSite site;
 };

@@ -1,5 +1,9 @@
 #include "DBProduct.h"
 
+#include <cstdio>
+
+#include "DBRecord.h"
+#include "FormatString.h"
 #include "XmlElement.h"
 
 DBProduct::DBProduct(std::string conninfo)
@@ -36,4 +40,203 @@ void DeleteProducts(std::vector<DBProduct*>& list)
     for (DBProduct* product : list)
         delete product;
     list.clear();
+}
+
+// ---- product_t ----
+
+namespace {
+
+constexpr LogFamily kFamily = LogFamily::Compact;
+
+const Fields<Product> kDefaults = {
+    {"id_c", &Product::Id},
+    {"type_c", &Product::Type},
+    {"description_c", &Product::Description},
+    {"usmetric_c", &Product::UsMetric},
+    {"unitmeasure_c", &Product::UnitMeasure},
+    {"taxable_c", &Product::Taxable},
+    {"unitprice_c", &Product::UnitPrice},
+    {"balance_c", &Product::Balance},
+};
+
+// The stock and usage columns, in the order the loads select them.
+const Fields<Product> kUsage = {
+    {"balance_c", &Product::Balance},
+    {"targetusage1_c", &Product::TargetUsage1},
+    {"adjtargetusage1_c", &Product::AdjTargetUsage1},
+    {"actualusage1_c", &Product::ActualUsage1},
+    {"usage1date_c", &Product::Usage1Date},
+    {"targetusage2_c", &Product::TargetUsage2},
+    {"adjtargetusage2_c", &Product::AdjTargetUsage2},
+    {"actualusage2_c", &Product::ActualUsage2},
+    {"usage2date_c", &Product::Usage2Date},
+};
+
+// Everything after the key column of a single-product load.
+const Fields<Product> kRow = Fields<Product>{
+    {"type_c", &Product::Type},
+    {"description_c", &Product::Description},
+    {"usmetric_c", &Product::UsMetric},
+    {"unitmeasure_c", &Product::UnitMeasure},
+    {"taxable_c", &Product::Taxable},
+    {"unitprice_c", &Product::UnitPrice},
+} + kUsage;
+
+// What a booking changes, as the server returns it.
+const Fields<Product> kBooked = {
+    {"balance_c", &Product::Balance},
+    {"targetusage1_c", &Product::TargetUsage1},
+    {"targetusage2_c", &Product::TargetUsage2},
+    {"adjtargetusage1_c", &Product::AdjTargetUsage1},
+    {"adjtargetusage2_c", &Product::AdjTargetUsage2},
+    {"actualusage1_c", &Product::ActualUsage1},
+    {"actualusage2_c", &Product::ActualUsage2},
+};
+
+}  // namespace
+
+std::string ProductInsertSql(const Product& p)
+{
+    return SqlRow()
+        .Text("id_c", p.Id())
+        .Text("type_c", p.Type())
+        .Text("description_c", p.Description())
+        .Text("usmetric_c", p.UsMetric())
+        .Text("unitmeasure_c", p.UnitMeasure())
+        .Flag("taxable_c", p.Taxable())
+        .Real("unitprice_c", p.UnitPrice())
+        .Real("balance_c", p.Balance())
+        .Text("user_c", p.User())
+        .Text("modified_c", p.Modified())
+        .Insert("product_t");
+}
+
+// The stock and the usage totals are left to Update.
+std::string ProductUpdateSql(const Product& p)
+{
+    return SqlRow()
+        .Text("id_c", p.Id())
+        .Text("type_c", p.Type())
+        .Text("description_c", p.Description())
+        .Text("usmetric_c", p.UsMetric())
+        .Text("unitmeasure_c", p.UnitMeasure())
+        .Flag("taxable_c", p.Taxable())
+        .Real("unitprice_c", p.UnitPrice())
+        .Text("user_c", p.User())
+        .Text("modified_c", p.Modified())
+        .Update("product_t", FormatString("WHERE entry_c = %i", p.Entry()));
+}
+
+bool DBProduct::LoadDefaults()
+{
+    return ApplyDefaults(DBOperation(*this, DB_SITE(kFamily)),
+                         "SELECT column_c, default_c FROM product_w ORDER BY position_c", kDefaults,
+                         *this);
+}
+
+bool DBProduct::LoadByEntry(int entry)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    Entry(entry);
+    const Fields<Product> fields = Field<Product>("id_c", &Product::Id) + kRow;
+    return LoadRecord(op,
+                      "SELECT " + Columns(fields, ", ") + FormatString(" FROM product_t WHERE entry_c=%i", entry),
+                      fields, *this);
+}
+
+bool DBProduct::LoadById(std::string id)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    Id(id);
+    const Fields<Product> fields = Field<Product>("entry_c", &Product::Entry) + kRow;
+    return LoadRecord(op,
+                      "SELECT " + Columns(fields, ", ") + " FROM product_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ")",
+                      fields, *this);
+}
+
+bool DBProduct::Unique()
+{
+    return CheckUnique(*this, "SELECT entry_c,description_c FROM product_t WHERE id_c=" + SqlQuote(Id()), Entry(),
+                       Id(), "Product", "description_c");
+}
+
+bool DBProduct::Unique(std::string id)
+{
+    return CheckUnique(*this, "SELECT entry_c,description_c FROM product_t WHERE id_c=" + SqlQuote(id), Entry(), id,
+                       "Product", "description_c");
+}
+
+bool DBProduct::DateTimeModified()
+{
+    Modified(ModifiedStamp(HourPad::Zero));
+    return true;
+}
+
+bool DBProduct::Save(bool update)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    if (!Unique())
+        return false;
+    DateTimeModified();
+    return op.Run(DBOperation::Kind::Command, update ? ProductUpdateSql(*this) : ProductInsertSql(*this));
+}
+
+bool DBProduct::NextEntry()
+{
+    int entry = 0;
+    if (!DBOperation(*this, DB_SITE(kFamily)).NextVal("product_s", entry, FailureReport::Standard()))
+        return false;
+    Entry(entry);
+    return true;
+}
+
+bool DBProduct::Update(std::string, std::string, std::string, int, float target, float adjustedtarget, float actual)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    std::printf("PRODUCT UPDATE\nGET CURRENT VALUES\n");
+    // A missing row is no error: the booking goes on with the values in memory.
+    if (!LoadRecord(op, "SELECT " + Columns(kUsage, ", ") + FormatString(" FROM product_t WHERE entry_c=%i", Entry()),
+                    kUsage, *this))
+        return false;
+    std::printf("UPDATE VALUES\n");
+    // The server adds to the stored totals, so two tickets booking the same
+    // product at once both count; the stored result comes back.
+    std::string sql = FormatString("UPDATE product_t SET balance_c = COALESCE(balance_c,0) - %f, "
+                                   "targetusage1_c = COALESCE(targetusage1_c,0) + %f, "
+                                   "targetusage2_c = COALESCE(targetusage2_c,0) + %f, "
+                                   "adjtargetusage1_c = COALESCE(adjtargetusage1_c,0) + %f, "
+                                   "adjtargetusage2_c = COALESCE(adjtargetusage2_c,0) + %f, "
+                                   "actualusage1_c = COALESCE(actualusage1_c,0) + %f, "
+                                   "actualusage2_c = COALESCE(actualusage2_c,0) + %f "
+                                   "WHERE entry_c = %i RETURNING ",
+                                   actual, target, target, adjustedtarget, adjustedtarget, actual, actual, Entry()) +
+                      Columns(kBooked, ", ");
+    bool booked = op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
+        if (db.Tuples() > 0) {
+            CopyRow(db, 0, kBooked, *this);
+            return true;
+        }
+        Balance(Balance() - actual);
+        TargetUsage1(TargetUsage1() + target);
+        TargetUsage2(TargetUsage2() + target);
+        AdjTargetUsage1(AdjTargetUsage1() + adjustedtarget);
+        AdjTargetUsage2(AdjTargetUsage2() + adjustedtarget);
+        ActualUsage1(ActualUsage1() + actual);
+        ActualUsage2(ActualUsage2() + actual);
+        return true;
+    });
+    if (booked)
+        std::printf("PRODUCT UPDATE COMPLETE\n");
+    return booked;
+}
+
+bool DBProduct::Delete()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM product_t WHERE entry_c=%i", Entry()));
 }

@@ -20,7 +20,20 @@ public:
     // element: the ticket adds the batching elements and the entry tags.
     std::string xmlString() const;
 
-    // Database operations.
+    // Database operations on product_t.
+    bool LoadDefaults();
+    bool LoadByEntry(int entry);
+    bool LoadById(std::string id);
+    bool Unique();
+    bool Unique(std::string id);
+    bool DateTimeModified();
+    bool Save(bool update);
+    bool NextEntry();
+    // Books one use of the product; the first four arguments identify the
+    // ticket for the caller and take no part in the booking.
+    bool Update(std::string ticket, std::string customer, std::string job, int plant, float target,
+                float adjustedtarget, float actual);
+    bool Delete();
 
     float amount_c;
     int position_c;
@@ -36,6 +49,10 @@ public:
     double scale_start_c;
     double scale_end_c;
 };
+
+// The statements that store a product, as functions of the record alone.
+std::string ProductInsertSql(const Product& product);
+std::string ProductUpdateSql(const Product& product);
 
 // Deletes every product a list owns and empties the list. Slots left empty by
 // a failed load hold null, which delete passes over.

@@ -1,7 +1,42 @@
 #include "DBTruck.h"
 
+#include "DBRecord.h"
 #include "SnapshotQuery.h"
 #include "XmlElement.h"
+
+namespace {
+
+constexpr LogFamily kFamily = LogFamily::Compact;
+
+const Fields<Truck> kDefaults = {
+    {"id_c", &Truck::Id},
+    {"driver_c", &Truck::Driver},
+    {"cellphone_c", &Truck::Cellphone},
+    {"dischargerate_c", &Truck::DischargeRate},
+    {"dischargecode_c", &Truck::DischargeCode},
+    {"maxloadsize_c", &Truck::MaxLoadSize},
+};
+
+// Everything after the key column of a single-truck load.
+const Fields<Truck> kRow = {
+    {"driver_c", &Truck::Driver},
+    {"cellphone_c", &Truck::Cellphone},
+    {"dischargerate_c", &Truck::DischargeRate},
+    {"dischargecode_c", &Truck::DischargeCode},
+    {"maxloadsize_c", &Truck::MaxLoadSize},
+    {"loadsdelivered_c", &Truck::LoadsDelivered},
+    {"yardsdelivered_c", &Truck::YardsDelivered},
+    {"usagedate_c", &Truck::UsageDate},
+    {"user_c", &Truck::User},
+    {"modified_c", &Truck::Modified},
+};
+
+const Fields<Truck> kDelivered = {
+    {"loadsdelivered_c", &Truck::LoadsDelivered},
+    {"yardsdelivered_c", &Truck::YardsDelivered},
+};
+
+}  // namespace
 
 DBTruck::DBTruck(std::string conninfo) : DBObject(std::move(conninfo))
 {
@@ -24,14 +59,14 @@ std::string DBTruck::xmlString() const
 
 bool DBTruck::LoadXmlByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(LogFamily::Compact));
+    DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
     return LoadXml(op, snapshot::WhereEntry(entry));
 }
 
 bool DBTruck::LoadXmlById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(LogFamily::Compact));
+    DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
     return LoadXml(op, snapshot::WhereId(id));
 }
@@ -63,4 +98,131 @@ bool DBTruck::LoadXml(const DBOperation& op, const std::string& where)
         LeftOver(db.GetFloat(0, "leftover_c"));
         return true;
     });
+}
+
+// ---- truck_t ----
+
+std::string TruckInsertSql(const Truck& t)
+{
+    return SqlRow()
+        .Text("id_c", t.Id())
+        .Text("driver_c", t.Driver())
+        .Text("cellphone_c", t.Cellphone())
+        .Real("dischargerate_c", t.DischargeRate())
+        .Int("dischargecode_c", t.DischargeCode())
+        .Real("maxloadsize_c", t.MaxLoadSize())
+        .Text("user_c", t.User())
+        .Text("modified_c", t.Modified())
+        .Insert("truck_t");
+}
+
+// The delivery counters and the usage date are left to Update.
+std::string TruckUpdateSql(const Truck& t)
+{
+    return SqlRow()
+        .Text("id_c", t.Id())
+        .Text("driver_c", t.Driver())
+        .Text("cellphone_c", t.Cellphone())
+        .Real("dischargerate_c", t.DischargeRate())
+        .Int("dischargecode_c", t.DischargeCode())
+        .Real("maxloadsize_c", t.MaxLoadSize())
+        .Text("user_c", t.User())
+        .Text("modified_c", t.Modified())
+        .Update("truck_t", FormatString("WHERE entry_c = %i", t.Entry()));
+}
+
+bool DBTruck::LoadDefaults()
+{
+    return ApplyDefaults(DBOperation(*this, DB_SITE(kFamily)),
+                         "SELECT column_c, default_c FROM truck_w ORDER BY position_c", kDefaults, *this);
+}
+
+bool DBTruck::LoadByEntry(int entry)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    Entry(entry);
+    const Fields<Truck> fields = Field<Truck>("id_c", &Truck::Id) + kRow;
+    return LoadRecord(op, "SELECT " + Columns(fields, ", ") + FormatString(" FROM truck_t WHERE entry_c=%i", entry),
+                      fields, *this);
+}
+
+bool DBTruck::LoadById(std::string id)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    Id(id);
+    const Fields<Truck> fields = Field<Truck>("entry_c", &Truck::Entry) + kRow;
+    return LoadRecord(op,
+                      "SELECT " + Columns(fields, ", ") + " FROM truck_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ")",
+                      fields, *this);
+}
+
+bool DBTruck::Unique()
+{
+    return Unique(Id());
+}
+
+// The text names the identifier that was checked, whichever it is.
+bool DBTruck::Unique(std::string id)
+{
+    return CheckUnique(*this, "SELECT entry_c,driver_c FROM truck_t WHERE id_c=" + SqlQuote(id), Entry(), id,
+                       "Driver", "driver_c");
+}
+
+bool DBTruck::DateTimeModified()
+{
+    Modified(ModifiedStamp(HourPad::Zero));
+    return true;
+}
+
+bool DBTruck::Save(bool update)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    if (!Unique())
+        return false;
+    DateTimeModified();
+    return op.Run(DBOperation::Kind::Command, update ? TruckUpdateSql(*this) : TruckInsertSql(*this));
+}
+
+bool DBTruck::NextEntry()
+{
+    int entry = 0;
+    if (!DBOperation(*this, DB_SITE(kFamily)).NextVal("truck_s", entry, FailureReport::Standard()))
+        return false;
+    Entry(entry);
+    return true;
+}
+
+bool DBTruck::Update(float yards)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    const Fields<Truck> current = kDelivered + Fields<Truck>{{"usagedate_c", &Truck::UsageDate}};
+    if (!LoadRecord(op, "SELECT " + Columns(current, ", ") + FormatString(" FROM truck_t WHERE entry_c=%i", Entry()),
+                    current, *this))
+        return false;
+    // The server adds to the stored counters, so two loads of one truck
+    // finishing at once both count; the stored result comes back.
+    std::string sql = FormatString("UPDATE truck_t SET loadsdelivered_c = COALESCE(loadsdelivered_c,0) + 1, "
+                                   "yardsdelivered_c = COALESCE(yardsdelivered_c,0) + %f WHERE entry_c = %i RETURNING ",
+                                   yards, Entry()) +
+                      Columns(kDelivered, ", ");
+    return op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
+        if (db.Tuples() > 0) {
+            CopyRow(db, 0, kDelivered, *this);
+        } else {
+            LoadsDelivered(LoadsDelivered() + 1);
+            YardsDelivered(YardsDelivered() + yards);
+        }
+        return true;
+    });
+}
+
+bool DBTruck::Delete()
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM truck_t WHERE entry_c=%i", Entry()));
 }

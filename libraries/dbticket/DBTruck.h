@@ -21,8 +21,25 @@ public:
     bool LoadXmlByEntry(int entry);
     bool LoadXmlById(std::string id);
 
+    // Database operations on truck_t.
+    bool LoadDefaults();
+    bool LoadByEntry(int entry);
+    bool LoadById(std::string id);
+    bool Unique();
+    bool Unique(std::string id);
+    bool DateTimeModified();
+    bool Save(bool update);
+    bool NextEntry();
+    // Adds one finished load of `yards` to the truck's delivery counters.
+    bool Update(float yards);
+    bool Delete();
+
 private:
     bool LoadXml(const DBOperation& op, const std::string& where);
 };
+
+// The statements that store a truck, as functions of the record alone.
+std::string TruckInsertSql(const Truck& truck);
+std::string TruckUpdateSql(const Truck& truck);
 
 #endif

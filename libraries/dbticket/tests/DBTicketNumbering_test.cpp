@@ -39,7 +39,7 @@ protected:
     // "loads/yards" of every counter row, by plant.
     std::string Counters()
     {
-        return Query("SELECT string_agg(plant_c || ':' || loadsdelivered_c || '/' || yardsdelivered_c, ' ' "
+        return Query("SELECT string_agg(plant_c || ':' || loadsdelivered_c || '/' || yardsdelivered_c::float8, ' ' "
                      "ORDER BY plant_c) FROM batchcounter_t")
             .value_or("");
     }

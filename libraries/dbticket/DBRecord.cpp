@@ -1,0 +1,54 @@
+#include "DBRecord.h"
+
+bool CheckUnique(DBObject& owner, const std::string& query, int entry, const std::string& id, const char* holder,
+                 const char* holderColumn)
+{
+    bool unique = true;
+    DBOperation(owner, DB_SITE(LogFamily::Spaced))
+        .Run(DBOperation::Kind::Tuples, query,
+             [&](PgSqlDatabase& db) {
+                 if (db.Tuples() < 1 || db.GetInt(0, "entry_c") == entry)
+                     return true;
+                 std::string text = "ID '" + id + "' already exists.  Please use a unique ID.";
+                 if (holder)
+                     text += "\nID '" + id + "' is assigned to " + holder + " '" + db.GetString(0, holderColumn) + "'.";
+                 owner.ErrorMsg(text);
+                 unique = false;
+                 return true;
+             },
+             FailureReport::Silent());
+    return unique;
+}
+
+std::string SqlRow::Insert(const char* table) const
+{
+    std::string columns;
+    std::string list;
+    for (const auto& value : values) {
+        columns += (columns.empty() ? "" : ",") + value.first;
+        list += (list.empty() ? "" : ",") + value.second;
+    }
+    return std::string("INSERT INTO ") + table + "(" + columns + ") values(" + list + ")";
+}
+
+std::string SqlRow::Update(const char* table, const std::string& where) const
+{
+    std::string sql = std::string("UPDATE ") + table + " SET ";
+    for (size_t i = 0; i < values.size(); ++i)
+        sql += values[i].first + " = " + values[i].second + (i + 1 < values.size() ? ", " : " ");
+    return sql + where;
+}
+
+std::tm LocalTime(std::time_t now)
+{
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+std::string ModifiedStamp(HourPad pad, std::time_t now)
+{
+    std::tm t = LocalTime(now);
+    return FormatString(pad == HourPad::Blank ? "%02d-%02d-%02d %2d:%02d" : "%02d-%02d-%02d %02d:%02d",
+                        t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min);
+}

@@ -1,0 +1,39 @@
+#ifndef PRODUCTLINKS_H
+#define PRODUCTLINKS_H
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "DBOperation.h"
+#include "DBProduct.h"
+
+// The material and extra-product lists of formulas, jobs and queued batches:
+// rows of productlinker_t under one link identifier, typed 'matl' or 'prod'.
+
+// The materials linked under `linkid`, grouped by type name (admix, agg, cmt,
+// water) and by position within a type.
+std::string MaterialLinksSql(const std::string& linkid);
+// The extra products linked under `linkid` with the link's price, by position.
+std::string ProductLinksSql(const std::string& linkid);
+
+// Runs a link query and appends one product per row, in row order: loaded by
+// the row's productid_c (a missing master record still makes a line), given
+// the link's amount and position, then completed by `complete`.
+bool LoadLinks(const DBOperation& op, const std::string& conninfo, const std::string& query,
+               std::vector<DBProduct*>& list,
+               const std::function<void(PgSqlDatabase& db, unsigned row, DBProduct& line)>& complete);
+
+// "DELETE FROM productlinker_t WHERE LOWER(linkid_c)=LOWER('...') AND producttype_c='matl'"
+std::string LinkDeleteSql(const std::string& linkid, const char* type);
+// The link of one list line: a material ("matl") without a price, an extra
+// product ("prod") with its unit price, so that the price reads back.
+std::string LinkInsertSql(const std::string& linkid, const DBProduct& line, bool withPrice);
+
+// Replaces the links of `type` under `linkid` by `lines` as one unit: the
+// deletion and the insertions run in one transaction, serialised against any
+// other rewrite of the same link set, so the set is never lost or doubled.
+bool ReplaceLinks(const DBOperation& op, const std::string& linkid, const char* type,
+                  const std::vector<DBProduct*>& lines, FailureReport report);
+
+#endif
