@@ -1,10 +1,6 @@
 // Loading tickets from their snapshots against the test cluster: the ticket
 // loader, the attached-object loaders and the material and product lists.
 
-#include <fcntl.h>
-#include <syslog.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -20,54 +16,11 @@
 #include "DBTicket.h"
 #include "FormatString.h"
 #include "PgFixture.h"
+#include "LogCapture.h"
 #include "Process.h"
 #include "SampleTickets.h"
 
-namespace dbtest {
-
-// No syslog daemon runs here: the log is opened with LOG_PERROR and standard
-// error goes to a file while `action` runs.
-std::string CaptureLog(const std::string& dir, const std::function<void()>& action)
-{
-    const std::string path = dir + "/log";
-    openlog("test", LOG_PERROR, LOG_USER);
-    std::fflush(stderr);
-    int saved = dup(STDERR_FILENO);
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (saved < 0 || fd < 0 || dup2(fd, STDERR_FILENO) < 0) {
-        ADD_FAILURE() << "cannot send standard error to " << path;
-        action();
-        return "";
-    }
-    close(fd);
-    action();
-    std::fflush(stderr);
-    dup2(saved, STDERR_FILENO);
-    close(saved);
-    return ReadFile(path);
-}
-
-// Whether the log holds a line "unit:LINE:function" followed by `rest`.
-bool HasLine(const std::string& log, const std::string& unit, const std::string& function, const std::string& rest)
-{
-    const std::string head = "test: " + unit + ":";
-    const std::string tail = ":" + function + rest;
-    for (size_t p = log.find(head); p != std::string::npos; p = log.find(head, p + 1)) {
-        size_t digits = p + head.size();
-        size_t end = digits;
-        while (end < log.size() && std::isdigit(static_cast<unsigned char>(log[end])))
-            ++end;
-        if (end > digits && log.compare(end, tail.size(), tail) == 0)
-            return true;
-    }
-    return false;
-}
-
-}  // namespace dbtest
-
 namespace {
-
-using dbtest::HasLine;
 
 const char* const kUnreachable = "hostaddr=127.0.0.1 port=1 dbname=morvik2 user=morvik2";
 
@@ -394,7 +347,7 @@ protected:
                           entry, SqlEscape(id).c_str(), SqlEscape(xml).c_str()));
     }
 
-    std::string Logged(const std::function<void()>& action) { return dbtest::CaptureLog(scratch.Path(), action); }
+    std::string Logged(const std::function<void()>& action) { return CaptureLog(scratch.Path(), action); }
 
     TempDir scratch;
 };

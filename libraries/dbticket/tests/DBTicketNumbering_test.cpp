@@ -12,18 +12,11 @@
 #include "DBTicket.h"
 #include "FormatString.h"
 #include "PgFixture.h"
+#include "LogCapture.h"
 #include "Process.h"
 #include "SampleTickets.h"
 
-namespace dbtest {
-// Defined with the load tests.
-std::string CaptureLog(const std::string& dir, const std::function<void()>& action);
-bool HasLine(const std::string& log, const std::string& unit, const std::string& function, const std::string& rest);
-}  // namespace dbtest
-
 namespace {
-
-using dbtest::HasLine;
 
 const char* const kUnreachable = "hostaddr=127.0.0.1 port=1 dbname=morvik2 user=morvik2";
 
@@ -44,7 +37,7 @@ protected:
             .value_or("");
     }
 
-    std::string Logged(const std::function<void()>& action) { return dbtest::CaptureLog(scratch.Path(), action); }
+    std::string Logged(const std::function<void()>& action) { return CaptureLog(scratch.Path(), action); }
 
     TempDir scratch;
 };
