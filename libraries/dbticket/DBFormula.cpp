@@ -164,7 +164,8 @@ bool DBFormula::LoadMatl(std::string id)
     op.Trace();
     DeleteProducts(matl_v);
     std::string sql = MaterialLinksSql(id);
-    if (!LoadLinks(op, ConnInfo(), sql, matl_v, [](PgSqlDatabase&, unsigned, DBProduct&) {}))
+    // A formula's lines are per unit of concrete: no load, so no target.
+    if (!LoadMaterialLinks(op, ConnInfo(), sql, 0.0f, matl_v))
         return false;
     if (!matl_v.empty())
         return true;

@@ -285,12 +285,7 @@ bool DBJob::LoadMatl(std::string id, float batchsize)
     op.Trace();
     op.Trace();
     DeleteProducts(matl_v);
-    return LoadLinks(op, ConnInfo(), MaterialLinksSql(id), matl_v, [&](PgSqlDatabase&, unsigned, DBProduct& line) {
-        line.target_c = line.amount_c * batchsize;
-        line.adjustedtarget_c = 0;
-        line.actual_c = 0;
-        line.moisture_c = 0;
-    });
+    return LoadMaterialLinks(op, ConnInfo(), MaterialLinksSql(id), batchsize, matl_v);
 }
 
 // An extra product's quantity is absolute: the batch size does not scale it.
@@ -300,13 +295,7 @@ bool DBJob::LoadProd(std::string id, float)
     op.Trace();
     op.Trace();
     DeleteProducts(prod_v);
-    return LoadLinks(op, ConnInfo(), ProductLinksSql(id), prod_v, [](PgSqlDatabase& db, unsigned row, DBProduct& line) {
-        line.UnitPrice(db.GetFloat(row, "price_c"));
-        line.target_c = line.amount_c;
-        line.adjustedtarget_c = 0;
-        line.actual_c = line.target_c;
-        line.moisture_c = 0;
-    });
+    return LoadProductLinks(op, ConnInfo(), id, prod_v);
 }
 
 bool DBJob::NewEntry()

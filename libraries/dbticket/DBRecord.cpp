@@ -39,6 +39,14 @@ std::string SqlRow::Update(const char* table, const std::string& where) const
     return sql + where;
 }
 
+std::string SqlRow::UpdateTight(const char* table, const std::string& where) const
+{
+    std::string sql = std::string("UPDATE ") + table + " SET ";
+    for (size_t i = 0; i < values.size(); ++i)
+        sql += (i ? "," : "") + values[i].first + "=" + values[i].second;
+    return sql + where;
+}
+
 std::tm LocalTime(std::time_t now)
 {
     std::tm local{};

@@ -155,6 +155,8 @@ class SqlRow {
 public:
     SqlRow& Text(const char* column, const std::string& value) { return Add(column, SqlQuote(value)); }
     SqlRow& Real(const char* column, double value) { return Add(column, FormatString("%f", value)); }
+    // A money figure, two decimals.
+    SqlRow& Real2(const char* column, double value) { return Add(column, FormatString("%.2f", value)); }
     // A decimal written as a quoted literal.
     SqlRow& QuotedReal(const char* column, double value) { return Add(column, FormatString("'%f'", value)); }
     SqlRow& Int(const char* column, int value) { return Add(column, FormatString("%i", value)); }
@@ -166,6 +168,8 @@ public:
     std::string Insert(const char* table) const;
     // "UPDATE table SET c1 = v1, c2 = v2 " followed by `where`.
     std::string Update(const char* table, const std::string& where) const;
+    // "UPDATE table SET c1=v1,c2=v2" followed directly by `where`.
+    std::string UpdateTight(const char* table, const std::string& where) const;
 
 private:
     SqlRow& Add(const char* column, std::string value)

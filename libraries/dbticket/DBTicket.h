@@ -74,6 +74,41 @@ public:
     bool NextInvoice();
     bool UpdateCounters();
 
+    // Database operations: a queued batch with its master records and lines,
+    // read from the live tables.
+    bool LoadDefaults();
+    bool LoadByEntry(int entry);
+    bool LoadById(std::string id);
+    // The materials linked under `id`, by type (agg, cmt, admix, water) and
+    // position, with targets for a batch of `batchsize`.
+    bool LoadMatl(std::string id, float batchsize);
+    // The extra products linked under `id`, at the link's price.
+    bool LoadProd(std::string id, float batchsize);
+
+    // Database operations: the batch queue and its cycles. A batch's lines are
+    // linked under "Batch" followed by its identifier.
+    bool Batch(bool update);
+    // Queues the remaining cycles as a new batch with copies of the links;
+    // returns the new entry, or 0 when no entry number could be taken.
+    int NextCycle();
+    void Resize(float batchsize);
+    bool SaveMatl();
+    bool SaveProd();
+    bool VoidBatch();
+    bool Delete();
+    bool DeleteMatl();
+    bool DeleteProd();
+    // The largest load the ticket's truck carries.
+    float MaxLoadSize() const;
+
+    // Database operations: the finished ticket, its usage and its stamps.
+    bool Save(bool update);
+    bool Update();
+    bool VoidTicket();
+    void GetDateTimeStart();
+    void GetDateTime();
+    void DateTimeModified();
+
     DBCustomer* customer;            // owned
     DBJob* job;                      // owned
     DBFormula* formula;              // owned
@@ -89,6 +124,8 @@ protected:
     Mutex* mutex;  // owned; nothing takes it
 
 private:
+    std::string BatchLinkId() const;
+    bool LoadBatch(const DBOperation& op, const std::string& key, const std::string& where);
     bool LoadXml(const DBOperation& op, bool byEntry, const std::string& where);
     bool LoadXmlLines(const DBOperation& op, std::vector<DBProduct*>& list, int count, bool material, int entry);
 
@@ -108,5 +145,12 @@ private:
     std::string timefinished_c;
     int slump_water;
 };
+
+// The statements that queue a batch and store a ticket, as functions of the
+// record alone.
+std::string BatchInsertSql(const Ticket& batch);
+std::string BatchUpdateSql(const Ticket& batch);
+std::string TicketInsertSql(const DBTicket& ticket);
+std::string TicketUpdateSql(const DBTicket& ticket);
 
 #endif

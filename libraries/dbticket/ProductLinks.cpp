@@ -1,5 +1,6 @@
 #include "ProductLinks.h"
 
+#include <functional>
 #include <memory>
 
 #include "FormatString.h"
@@ -21,6 +22,8 @@ std::string ProductLinksSql(const std::string& linkid)
            "type_c<>'water') ORDER BY position_c";
 }
 
+namespace {
+
 bool LoadLinks(const DBOperation& op, const std::string& conninfo, const std::string& query,
                std::vector<DBProduct*>& list,
                const std::function<void(PgSqlDatabase& db, unsigned row, DBProduct& line)>& complete)
@@ -35,6 +38,31 @@ bool LoadLinks(const DBOperation& op, const std::string& conninfo, const std::st
             list.push_back(line.release());
         }
         return true;
+    });
+}
+
+}  // namespace
+
+bool LoadMaterialLinks(const DBOperation& op, const std::string& conninfo, const std::string& query,
+                       float batchsize, std::vector<DBProduct*>& list)
+{
+    return LoadLinks(op, conninfo, query, list, [&](PgSqlDatabase&, unsigned, DBProduct& line) {
+        line.target_c = line.amount_c * batchsize;
+        line.adjustedtarget_c = 0;
+        line.actual_c = 0;
+        line.moisture_c = 0;
+    });
+}
+
+bool LoadProductLinks(const DBOperation& op, const std::string& conninfo, const std::string& linkid,
+                      std::vector<DBProduct*>& list)
+{
+    return LoadLinks(op, conninfo, ProductLinksSql(linkid), list, [](PgSqlDatabase& db, unsigned row, DBProduct& line) {
+        line.UnitPrice(db.GetFloat(row, "price_c"));
+        line.target_c = line.amount_c;
+        line.adjustedtarget_c = 0;
+        line.actual_c = line.target_c;
+        line.moisture_c = 0;
     });
 }
 

@@ -1,7 +1,6 @@
 #ifndef PRODUCTLINKS_H
 #define PRODUCTLINKS_H
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,12 +16,17 @@ std::string MaterialLinksSql(const std::string& linkid);
 // The extra products linked under `linkid` with the link's price, by position.
 std::string ProductLinksSql(const std::string& linkid);
 
-// Runs a link query and appends one product per row, in row order: loaded by
-// the row's productid_c (a missing master record still makes a line), given
-// the link's amount and position, then completed by `complete`.
-bool LoadLinks(const DBOperation& op, const std::string& conninfo, const std::string& query,
-               std::vector<DBProduct*>& list,
-               const std::function<void(PgSqlDatabase& db, unsigned row, DBProduct& line)>& complete);
+// Run a link query and append one line per row, in row order, each loaded by
+// the row's productid_c (a missing master record still makes a line) and
+// given the link's amount and position.
+// Materials: the target is the amount for a load of `batchsize`; nothing is
+// weighed yet.
+bool LoadMaterialLinks(const DBOperation& op, const std::string& conninfo, const std::string& query,
+                       float batchsize, std::vector<DBProduct*>& list);
+// Extra products under `linkid`: the link's price replaces the product's, and
+// the quantity is absolute, target and actual alike.
+bool LoadProductLinks(const DBOperation& op, const std::string& conninfo, const std::string& linkid,
+                      std::vector<DBProduct*>& list);
 
 // "DELETE FROM productlinker_t WHERE LOWER(linkid_c)=LOWER('...') AND producttype_c='matl'"
 std::string LinkDeleteSql(const std::string& linkid, const char* type);
