@@ -130,7 +130,9 @@ bool DBCustomer::LoadXml(const DBOperation& op, const std::string& where)
 
 // ---- customer_t ----
 
-std::string CustomerInsertSql(const Customer& c)
+namespace {
+
+SqlRow CustomerColumns(const Customer& c)
 {
     return SqlRow()
         .Text("id_c", c.Id())
@@ -145,7 +147,15 @@ std::string CustomerInsertSql(const Customer& c)
         .Text("contact_c", c.Contact())
         .Text("cellphone_c", c.Cellphone())
         .Flag("taxexempt_c", c.TaxExempt())
-        .Flag("printticket_c", c.PrintTicket())
+        .Flag("printticket_c", c.PrintTicket());
+}
+
+}  // namespace
+
+// A new customer starts with no batches and no quantity.
+std::string CustomerInsertSql(const Customer& c)
+{
+    return CustomerColumns(c)
         .Raw("totalbatches_c", "0")
         .Raw("totalyards_c", "0.0")
         .Text("user_c", c.User())
@@ -156,20 +166,7 @@ std::string CustomerInsertSql(const Customer& c)
 // Balance, credit status, memo and discount are not written.
 std::string CustomerUpdateSql(const Customer& c)
 {
-    return SqlRow()
-        .Text("id_c", c.Id())
-        .Text("name_c", c.Name())
-        .Text("street_c", c.Street())
-        .Text("city_c", c.City())
-        .Text("state_c", c.State())
-        .Text("zipcode_c", c.Zipcode())
-        .Text("phone_c", c.Phone())
-        .Text("fax_c", c.Fax())
-        .Text("email_c", c.Email())
-        .Text("contact_c", c.Contact())
-        .Text("cellphone_c", c.Cellphone())
-        .Flag("taxexempt_c", c.TaxExempt())
-        .Flag("printticket_c", c.PrintTicket())
+    return CustomerColumns(c)
         .Int("totalbatches_c", c.TotalBatches())
         .Real("totalyards_c", c.TotalYards())
         .Text("usagedate_c", c.UsageDate())

@@ -171,12 +171,13 @@ bool DBJob::LoadXml(const DBOperation& op, const std::string& where)
 
 // ---- job_t ----
 
-// The price is written with its decimals and the sales tax is kept, as the
-// update writes them.
-std::string JobInsertSql(const Job& j)
+namespace {
+
+// Every column but the entry: the insert writes them as the update does, the
+// price with its decimals and the sales tax included.
+SqlRow& JobColumns(SqlRow& row, const Job& j)
 {
-    return SqlRow()
-        .Int("entry_c", j.Entry())
+    return row
         .Text("id_c", j.Id())
         .Text("customerid_c", j.CustomerId())
         .Text("formulaid_c", j.FormulaId())
@@ -198,36 +199,22 @@ std::string JobInsertSql(const Job& j)
         .Real("salestax_c", j.SalesTax())
         .Real("grandtotal_c", j.GrandTotal())
         .Text("user_c", j.User())
-        .Text("modified_c", j.Modified())
-        .Insert("job_t");
+        .Text("modified_c", j.Modified());
+}
+
+}  // namespace
+
+std::string JobInsertSql(const Job& j)
+{
+    SqlRow row;
+    row.Int("entry_c", j.Entry());
+    return JobColumns(row, j).Insert("job_t");
 }
 
 std::string JobUpdateSql(const Job& j)
 {
-    return SqlRow()
-        .Text("id_c", j.Id())
-        .Text("customerid_c", j.CustomerId())
-        .Text("formulaid_c", j.FormulaId())
-        .Text("deliverto_c", j.Deliverto())
-        .Text("street_c", j.Street())
-        .Text("city_c", j.City())
-        .Text("state_c", j.State())
-        .Text("zipcode_c", j.Zipcode())
-        .Text("orderdate_c", j.OrderDate())
-        .Text("deliverdate_c", j.DeliverDate())
-        .Text("delivertime_c", j.DeliverTime())
-        .Text("instructions_c", j.Instructions())
-        .Real("quantityordered_c", j.QuantityOrdered())
-        .Real("quantitydelivered_c", j.QuantityDelivered())
-        .Int("loadsdelivered_c", j.LoadsDelivered())
-        .Real("formulaprice_c", j.FormulaPrice())
-        .Real("batchsize_c", j.Batchsize())
-        .Flag("taxable_c", j.Taxable())
-        .Real("salestax_c", j.SalesTax())
-        .Real("grandtotal_c", j.GrandTotal())
-        .Text("user_c", j.User())
-        .Text("modified_c", j.Modified())
-        .Update("job_t", FormatString("WHERE entry_c = %i", j.Entry()));
+    SqlRow row;
+    return JobColumns(row, j).Update("job_t", FormatString("WHERE entry_c = %i", j.Entry()));
 }
 
 std::string DBJob::LinkId() const

@@ -95,7 +95,9 @@ const Fields<Product> kBooked = {
 
 }  // namespace
 
-std::string ProductInsertSql(const Product& p)
+namespace {
+
+SqlRow ProductColumns(const Product& p)
 {
     return SqlRow()
         .Text("id_c", p.Id())
@@ -104,7 +106,14 @@ std::string ProductInsertSql(const Product& p)
         .Text("usmetric_c", p.UsMetric())
         .Text("unitmeasure_c", p.UnitMeasure())
         .Flag("taxable_c", p.Taxable())
-        .Real("unitprice_c", p.UnitPrice())
+        .Real("unitprice_c", p.UnitPrice());
+}
+
+}  // namespace
+
+std::string ProductInsertSql(const Product& p)
+{
+    return ProductColumns(p)
         .Real("balance_c", p.Balance())
         .Text("user_c", p.User())
         .Text("modified_c", p.Modified())
@@ -114,14 +123,7 @@ std::string ProductInsertSql(const Product& p)
 // The stock and the usage totals are left to Update.
 std::string ProductUpdateSql(const Product& p)
 {
-    return SqlRow()
-        .Text("id_c", p.Id())
-        .Text("type_c", p.Type())
-        .Text("description_c", p.Description())
-        .Text("usmetric_c", p.UsMetric())
-        .Text("unitmeasure_c", p.UnitMeasure())
-        .Flag("taxable_c", p.Taxable())
-        .Real("unitprice_c", p.UnitPrice())
+    return ProductColumns(p)
         .Text("user_c", p.User())
         .Text("modified_c", p.Modified())
         .Update("product_t", FormatString("WHERE entry_c = %i", p.Entry()));

@@ -102,22 +102,10 @@ bool DBTruck::LoadXml(const DBOperation& op, const std::string& where)
 
 // ---- truck_t ----
 
-std::string TruckInsertSql(const Truck& t)
-{
-    return SqlRow()
-        .Text("id_c", t.Id())
-        .Text("driver_c", t.Driver())
-        .Text("cellphone_c", t.Cellphone())
-        .Real("dischargerate_c", t.DischargeRate())
-        .Int("dischargecode_c", t.DischargeCode())
-        .Real("maxloadsize_c", t.MaxLoadSize())
-        .Text("user_c", t.User())
-        .Text("modified_c", t.Modified())
-        .Insert("truck_t");
-}
+namespace {
 
 // The delivery counters and the usage date are left to Update.
-std::string TruckUpdateSql(const Truck& t)
+SqlRow TruckColumns(const Truck& t)
 {
     return SqlRow()
         .Text("id_c", t.Id())
@@ -127,8 +115,19 @@ std::string TruckUpdateSql(const Truck& t)
         .Int("dischargecode_c", t.DischargeCode())
         .Real("maxloadsize_c", t.MaxLoadSize())
         .Text("user_c", t.User())
-        .Text("modified_c", t.Modified())
-        .Update("truck_t", FormatString("WHERE entry_c = %i", t.Entry()));
+        .Text("modified_c", t.Modified());
+}
+
+}  // namespace
+
+std::string TruckInsertSql(const Truck& t)
+{
+    return TruckColumns(t).Insert("truck_t");
+}
+
+std::string TruckUpdateSql(const Truck& t)
+{
+    return TruckColumns(t).Update("truck_t", FormatString("WHERE entry_c = %i", t.Entry()));
 }
 
 bool DBTruck::LoadDefaults()
