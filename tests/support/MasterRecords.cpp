@@ -1,0 +1,82 @@
+#include "MasterRecords.h"
+
+#include "DBCustomer.h"
+#include "DBFormula.h"
+#include "DBJob.h"
+#include "DBTruck.h"
+
+namespace masters {
+
+void AddLines(const std::string& conninfo, std::vector<DBProduct*>& list, const std::vector<Line>& lines)
+{
+    for (const Line& line : lines) {
+        auto* product = new DBProduct(conninfo);
+        product->Id(line.product);
+        product->amount_c = line.amount;
+        product->position_c = line.position;
+        product->UnitPrice(line.price);
+        list.push_back(product);
+    }
+}
+
+bool SaveProduct(const std::string& conninfo, const std::string& id, const std::string& type,
+                 const std::string& description)
+{
+    DBProduct p(conninfo);
+    p.Id(id);
+    p.Type(type);
+    p.Description(description);
+    return p.Save(false);
+}
+
+bool SaveProducts(const std::string& conninfo, const std::vector<std::pair<std::string, std::string>>& products)
+{
+    for (const auto& [id, type] : products)
+        if (!SaveProduct(conninfo, id, type, id))
+            return false;
+    return true;
+}
+
+bool SaveCustomer(const std::string& conninfo, const std::string& id, const std::string& name)
+{
+    DBCustomer c(conninfo);
+    c.Id(id);
+    c.Name(name);
+    return c.Save(false);
+}
+
+bool SaveTruck(const std::string& conninfo, const std::string& id, const std::string& driver)
+{
+    DBTruck t(conninfo);
+    t.Id(id);
+    t.Driver(driver);
+    return t.Save(false);
+}
+
+bool SaveFormula(const std::string& conninfo, const std::string& id, const std::string& description,
+                 const std::vector<Line>& materials)
+{
+    DBFormula f(conninfo);
+    f.Id(id);
+    f.Description(description);
+    AddLines(conninfo, f.matl_v, materials);
+    return f.Save(false) && f.SaveMatl();
+}
+
+bool SaveJob(const std::string& conninfo, int entry, const std::string& id, const std::string& customer,
+             const std::string& deliverto, const std::string& formula, float batchsize,
+             const std::vector<Line>& materials, const std::vector<Line>& products)
+{
+    DBJob j(conninfo);
+    j.Entry(entry);
+    j.Id(id);
+    j.CustomerId(customer);
+    j.Deliverto(deliverto);
+    j.FormulaId(formula);
+    j.Batchsize(batchsize);
+    AddLines(conninfo, j.matl_v, materials);
+    AddLines(conninfo, j.prod_v, products);
+    return j.Save(false) && j.SaveMatl() && j.SaveProd();
+}
+
+}  // namespace masters
