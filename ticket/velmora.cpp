@@ -22,6 +22,7 @@
 #include "8418.h"
 #include "ConfigRW.h"
 #include "DBTicket.h"
+#include "DatabaseSettings.h"
 #include "FixedPaths.h"
 #include "SysLog.h"
 #include "print.h"
@@ -35,37 +36,6 @@ struct PrinterSettings {
     int lines_before;
     int lines_after;
 };
-
-// A value placed into the libpq connection string: quoted only when it would
-// otherwise end the value early or add a parameter of its own, so ordinary
-// settings give the plain "key=value" form.
-std::string ConnValue(const std::string& value)
-{
-    if (value.find_first_of(" \t\n\r\f\v'\\") == std::string::npos)
-        return value;
-    std::string quoted = "'";
-    for (char c : value) {
-        if (c == '\'' || c == '\\')
-            quoted += '\\';
-        quoted += c;
-    }
-    return quoted + "'";
-}
-
-std::string ConnectionString()
-{
-    ConfigRW database("database.f");
-    std::string host = database.ReadStringEntry("database", "host addr", "127.0.0.1");
-    std::string port = database.ReadStringEntry("database", "port", "5432");
-    std::string dbname = database.ReadStringEntry("database", "dbname", "morvik2");
-    std::string user = database.ReadStringEntry("database", "user", "morvik2");
-    std::string passwd = database.ReadStringEntry("database", "passwd", "");
-
-    if (host == "127.0.0.1" || host == "localhost")
-        return "dbname=" + ConnValue(dbname) + " user=" + ConnValue(user);
-    return "hostaddr=" + ConnValue(host) + " port=" + ConnValue(port) + " dbname=" + ConnValue(dbname) +
-           " user=" + ConnValue(user) + " password=" + ConnValue(passwd);
-}
 
 void Progress(const char* step)
 {
@@ -170,7 +140,7 @@ int main(int argc, char** argv)
     SYSLOG("%s:%d:%s command=%s printer=%s id=%s plant=%s reprint=%s\n", command.c_str(), printer.c_str(),
            id.c_str(), plant.c_str(), reprint.c_str());
 
-    DBTicket ticket(ConnectionString());
+    DBTicket ticket(DatabaseConnInfo());
     ticket.LoadXmlById(id);
 
     ConfigRW printers("printers.f");
@@ -186,7 +156,7 @@ int main(int argc, char** argv)
     else if (command == "save")
         SavePath(ticket, settings, plant, reprint);
     else
-        PrintTicket(std::cout, &ticket, plant, reprint, 0, 0, "View Copy", true, true);
+        ViewTicket(std::cout, ticket, plant, reprint);
 
     closelog();
     return 0;

@@ -202,6 +202,15 @@ bool DBCustomer::LoadById(std::string id)
         fields, *this);
 }
 
+bool DBCustomer::List(std::vector<Customer>& records)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    const Fields<Customer> fields =
+        Fields<Customer>{{"entry_c", &Customer::Entry}, {"id_c", &Customer::Id}} + kRow;
+    return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM customer_t ORDER BY id_c", fields, records);
+}
+
 bool DBCustomer::Unique()
 {
     return CheckUnique(*this, "SELECT entry_c,name_c FROM customer_t WHERE id_c=" + SqlQuote(Id()), Entry(), Id(),

@@ -2,6 +2,7 @@
 #define DBCUSTOMER_H
 
 #include <string>
+#include <vector>
 
 #include "Customer.h"
 #include "DBObject.h"
@@ -25,6 +26,8 @@ public:
     bool LoadDefaults();
     bool LoadByEntry(int entry);
     bool LoadById(std::string id);
+    // Every customer, as a single-customer load reads it, by identifier.
+    bool List(std::vector<Customer>& records);
     bool Unique();
     bool Unique(std::string id);
     void DateTimeModified();

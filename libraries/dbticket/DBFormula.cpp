@@ -173,6 +173,14 @@ bool DBFormula::LoadMatl(std::string id)
     return false;
 }
 
+bool DBFormula::List(std::vector<Formula>& records)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    const Fields<Formula> fields = Fields<Formula>{{"entry_c", &Formula::Entry}, {"id_c", &Formula::Id}} + kRow;
+    return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM formula_t ORDER BY id_c", fields, records);
+}
+
 bool DBFormula::Unique()
 {
     return CheckUnique(*this, "SELECT entry_c,description_c FROM formula_t WHERE id_c=" + SqlQuote(Id()), Entry(),

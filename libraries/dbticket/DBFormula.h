@@ -33,6 +33,9 @@ public:
     bool LoadById(std::string id);
     // A formula without material lines does not load.
     bool LoadMatl(std::string id);
+    // Every formula without its materials, as a single-formula load reads it,
+    // by identifier.
+    bool List(std::vector<Formula>& records);
     bool Unique();
     bool Unique(std::string id);
     void DateTimeModified();

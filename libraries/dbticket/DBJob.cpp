@@ -285,6 +285,15 @@ bool DBJob::LoadProd(std::string id, float)
     return LoadProductLinks(op, ConnInfo(), id, prod_v);
 }
 
+bool DBJob::List(std::vector<Job>& records)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    const Fields<Job> fields = Fields<Job>{{"entry_c", &Job::Entry}, {"id_c", &Job::Id}} + kRow;
+    return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM job_t ORDER BY id_c, customerid_c", fields,
+                       records);
+}
+
 bool DBJob::NewEntry()
 {
     return NextEntry();

@@ -41,6 +41,9 @@ public:
     bool LoadMatl(std::string id, float batchsize);
     // The extra products linked under `id`, at the link's price.
     bool LoadProd(std::string id, float batchsize);
+    // Every job without its attached records, as a single-job load reads it,
+    // by identifier and customer.
+    bool List(std::vector<Job>& records);
     bool NewEntry();
     bool NextEntry();
     bool Unique();

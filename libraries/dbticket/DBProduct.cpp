@@ -158,6 +158,14 @@ bool DBProduct::LoadById(std::string id)
                       fields, *this);
 }
 
+bool DBProduct::List(std::vector<Product>& records)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    const Fields<Product> fields = Fields<Product>{{"entry_c", &Product::Entry}, {"id_c", &Product::Id}} + kRow;
+    return LoadRecords(op, "SELECT " + Columns(fields, ", ") + " FROM product_t ORDER BY id_c", fields, records);
+}
+
 bool DBProduct::Unique()
 {
     return CheckUnique(*this, "SELECT entry_c,description_c FROM product_t WHERE id_c=" + SqlQuote(Id()), Entry(),

@@ -24,6 +24,8 @@ public:
     bool LoadDefaults();
     bool LoadByEntry(int entry);
     bool LoadById(std::string id);
+    // Every product, as a single-product load reads it, by identifier.
+    bool List(std::vector<Product>& records);
     bool Unique();
     bool Unique(std::string id);
     bool DateTimeModified();

@@ -104,6 +104,20 @@ void CopyRow(PgSqlDatabase& db, unsigned row, const Fields<R>& fields, Record<R>
         field.Set(record, db.GetString(row, field.Column()));
 }
 
+// Every row of `query`, in row order, each copied into a new record.
+template <class R>
+bool LoadRecords(const DBOperation& op, const std::string& query, const Fields<R>& fields,
+                 std::vector<Record<R>>& records)
+{
+    return op.Run(DBOperation::Kind::Tuples, query, [&](PgSqlDatabase& db) {
+        for (int row = 0; row < db.Tuples(); ++row) {
+            records.emplace_back();
+            CopyRow(db, static_cast<unsigned>(row), fields, records.back());
+        }
+        return true;
+    });
+}
+
 // Applies a `_w` table: `query` selects column_c and default_c in order; an
 // empty default and a column the table does not know are passed over.
 template <class R>

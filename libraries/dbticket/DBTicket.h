@@ -66,6 +66,11 @@ public:
     bool LoadXmlByEntry(int entry);
     bool LoadXmlMatl(int entry, float batchsize);
     bool LoadXmlProd(int entry, float batchsize);
+    // The stored tickets whose date_c begins with `date` (every ticket for an
+    // empty one), by entry: identifier, entry, date, invoice, void, and from
+    // the snapshot the customer, job, delivery site, formula, truck, driver,
+    // batch size and total.
+    bool ListTickets(const std::string& date, std::vector<Ticket>& records);
 
     // Database operations: numbers from the database's sequences, and the
     // plant's delivery counters.
@@ -79,6 +84,8 @@ public:
     bool LoadDefaults();
     bool LoadByEntry(int entry);
     bool LoadById(std::string id);
+    // The batch rows of the queue without their attached records, by entry.
+    bool ListBatches(std::vector<Ticket>& records);
     // The materials linked under `id`, by type (agg, cmt, admix, water) and
     // position, with targets for a batch of `batchsize`.
     bool LoadMatl(std::string id, float batchsize);

@@ -97,6 +97,15 @@ bool DBTicket::LoadById(std::string id)
     return LoadBatch(op, "entry_c", " FROM batch_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ")");
 }
 
+bool DBTicket::ListBatches(std::vector<Ticket>& records)
+{
+    DBOperation op(*this, TICKET_SITE);
+    op.Trace();
+    const Fields<Ticket> fields =
+        Fields<Ticket>{{"entry_c", &Ticket::Entry}, {"id_c", &Ticket::Id}} + kQueued + kBatch;
+    return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM batch_t ORDER BY entry_c", fields, records);
+}
+
 // The batch row selected by `where` after the key column `key`, then its
 // master records and lines while the row's connection stays open.
 bool DBTicket::LoadBatch(const DBOperation& op, const std::string& key, const std::string& where)

@@ -201,6 +201,47 @@ bool DBTicket::LoadXml(const DBOperation& op, bool byEntry, const std::string& w
     });
 }
 
+bool DBTicket::ListTickets(const std::string& date, std::vector<Ticket>& records)
+{
+    DBOperation op(*this, TICKET_SITE);
+    op.Trace();
+    std::string sql = "SELECT id_c, entry_c, date_c, invoice_c, void_c, " +
+                      snapshot::SelectItems({{"customer_t/id_c", "customerid_c"},
+                                             {"job_t/id_c", "jobid_c"},
+                                             {"job_t/deliverto_c", "deliverto_c"},
+                                             {"formula_t/id_c", "formulaid_c"},
+                                             {"truck_t/id_c", "truckid_c"},
+                                             {"truck_t/driver_c", "driver_c"},
+                                             {"batch_t/batchsize_c", "batchsize_c"},
+                                             {"batch_t/total_c", "total_c"}}) +
+                      "FROM ticket_t ";
+    // Compared as a prefix of that many bytes, so no character of `date` is a pattern.
+    if (!date.empty())
+        sql += FormatString("WHERE substr(date_c, 1, %i)=", static_cast<int>(date.size())) + SqlQuote(date) + " ";
+    sql += "ORDER BY entry_c";
+    return op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
+        using snapshot::Text;
+        for (unsigned row = 0; row < static_cast<unsigned>(db.Tuples()); ++row) {
+            Ticket t;
+            t.Id(db.GetString(row, "id_c"));
+            t.Entry(db.GetInt(row, "entry_c"));
+            t.Date(db.GetString(row, "date_c"));
+            t.Invoice(db.GetInt(row, "invoice_c"));
+            t.Void(db.GetBool(row, "void_c"));
+            t.CustomerId(Text(db, "customerid_c", row));
+            t.JobId(Text(db, "jobid_c", row));
+            t.Deliverto(Text(db, "deliverto_c", row));
+            t.FormulaId(Text(db, "formulaid_c", row));
+            t.TruckId(Text(db, "truckid_c", row));
+            t.Driver(Text(db, "driver_c", row));
+            t.Batchsize(db.GetFloat(row, "batchsize_c"));
+            t.Total(db.GetFloat(row, "total_c"));
+            records.push_back(t);
+        }
+        return true;
+    });
+}
+
 bool DBTicket::LoadXmlMatl(int entry, float batchsize)
 {
     DBOperation op(*this, TICKET_SITE);

@@ -157,6 +157,14 @@ bool DBTruck::LoadById(std::string id)
                       fields, *this);
 }
 
+bool DBTruck::List(std::vector<Truck>& records)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    const Fields<Truck> fields = Fields<Truck>{{"entry_c", &Truck::Entry}, {"id_c", &Truck::Id}} + kRow;
+    return LoadRecords(op, "SELECT " + Columns(fields, ", ") + " FROM truck_t ORDER BY id_c", fields, records);
+}
+
 bool DBTruck::Unique()
 {
     return Unique(Id());

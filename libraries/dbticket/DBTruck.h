@@ -25,6 +25,8 @@ public:
     bool LoadDefaults();
     bool LoadByEntry(int entry);
     bool LoadById(std::string id);
+    // Every truck, as a single-truck load reads it, by identifier.
+    bool List(std::vector<Truck>& records);
     bool Unique();
     bool Unique(std::string id);
     bool DateTimeModified();

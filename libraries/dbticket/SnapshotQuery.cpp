@@ -30,9 +30,9 @@ std::string WhereEntry(int entry)
     return FormatString("WHERE entry_c=%i", entry);
 }
 
-std::string Text(PgSqlDatabase& db, const std::string& alias)
+std::string Text(PgSqlDatabase& db, const std::string& alias, unsigned row)
 {
-    return XmlDecode(db.GetString(0, alias));
+    return XmlDecode(db.GetString(row, alias));
 }
 
 }  // namespace snapshot

@@ -23,8 +23,8 @@ std::string SelectItems(const Item* items, size_t count);
 std::string WhereId(const std::string& id);
 std::string WhereEntry(int entry);
 
-// A text value of row 0 with the snapshot's XML escapes undone.
-std::string Text(PgSqlDatabase& db, const std::string& alias);
+// A text value of a row (row 0 unless said) with the snapshot's XML escapes undone.
+std::string Text(PgSqlDatabase& db, const std::string& alias, unsigned row = 0);
 
 }  // namespace snapshot
 

@@ -259,6 +259,11 @@ void PrintTicket(std::ostream& out, DBTicket* ticket, [[maybe_unused]] std::stri
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
+void ViewTicket(std::ostream& out, DBTicket& ticket, const std::string& plant, const std::string& reprint)
+{
+    PrintTicket(out, &ticket, plant, reprint, 0, 0, "View Copy", true, true);
+}
+
 void PrintShortTicket([[maybe_unused]] std::ostream& out, [[maybe_unused]] DBTicket* ticket,
                       [[maybe_unused]] std::string plant, [[maybe_unused]] std::string reprint,
                       [[maybe_unused]] int lines_before, [[maybe_unused]] int lines_after,

@@ -13,6 +13,10 @@ class DBTicket;
 void PrintTicket(std::ostream& out, DBTicket* ticket, std::string plant, std::string reprint, int lines_before,
                  int lines_after, std::string name, bool print_prices, bool print_weights);
 
+// The copy that "velmora view" writes: named "View Copy", prices and weights
+// as the ticket's own flags allow, no blank lines around it.
+void ViewTicket(std::ostream& out, DBTicket& ticket, const std::string& plant, const std::string& reprint);
+
 // The layout of the pseudo-printer "log": writes nothing.
 void PrintShortTicket(std::ostream& out, DBTicket* ticket, std::string plant, std::string reprint, int lines_before,
                       int lines_after, std::string name, bool print_prices, bool print_weights);

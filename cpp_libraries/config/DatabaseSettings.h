@@ -1,0 +1,17 @@
+#ifndef DATABASESETTINGS_H
+#define DATABASESETTINGS_H
+
+#include <string>
+
+class Config;
+
+// The libpq connection string of the programs: section [database] of
+// "database.f" in the configuration directory (keys "host addr", "port",
+// "dbname", "user", "passwd"; defaults 127.0.0.1, 5432, morvik2, morvik2 and
+// empty). A local host gives "dbname=... user=..." without a host, so libpq
+// takes the server from PGHOST and PGPORT or its default socket; any other
+// address connects over TCP.
+std::string DatabaseConnInfo();
+std::string DatabaseConnInfo(const Config& settings);
+
+#endif

@@ -1,0 +1,376 @@
+// morvik end to end: the real binary against the test cluster, a day at the
+// plant from an empty database and the command lines it refuses; velmora
+// prints what morvik stored, through a capturing lpr.
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "8418.h"
+#include "DBTicket.h"
+#include "FixedPaths.h"
+#include "PgFixture.h"
+#include "Process.h"
+
+namespace {
+
+const char* const kMorvik = MORVIK_BINARY;
+const std::string kDriver = "J\xf6rg";
+const std::string kDriverUtf8 = "J\xc3\xb6rg";
+
+class MorvikTest : public PgFixture {
+protected:
+    void SetUp() override
+    {
+        PgFixture::SetUp();
+        MakeDirs(fixedpaths::kConfigDir);
+        WriteFile(Config("database.f"), "[database]\nhost addr=localhost\n");
+        Exec("INSERT INTO batchcounter_t(plant_c) VALUES (1)");
+        // The master data of the day, every record through morvik.
+        for (const char* line : {"SAND agg", "STONE agg", "CEM cmt", "WATER water"}) {
+            std::istringstream words(line);
+            std::string id, type;
+            words >> id >> type;
+            Ok({"product", "add", id, "--type", type, "--description", "Prod " + id, "--unitmeasure", "lb"});
+        }
+        Ok({"product", "add", "PUMP", "--type", "fee", "--description", "Pump", "--unitprice", "99"});
+        Ok({"customer", "add", "OHARA", "--name", "O'Hara Ltd", "--city", "Ashford", "--printticket", "t"});
+        Ok({"truck", "add", "TR7", "--driver", kDriver, "--maxloadsize", "10"});
+        Ok({"formula", "add", "MIX30", "--description", "30 MPa", "--price", "87.65", "--material", "SAND=1300",
+            "--material", "stone=1800", "--material", "CEM=517", "--material", "WATER=30"});
+        Ok({"job", "add", "J1", "--customer", "ohara", "--formula", "mix30", "--deliverto", "Harbour Rd 4",
+            "--product", "PUMP=1@45", "--taxable", "t", "--salestax", "7"});
+    }
+
+    void TearDown() override
+    {
+        std::remove(Config("database.f").c_str());
+        std::remove(Config("printers.f").c_str());
+        PgFixture::TearDown();
+    }
+
+    static std::string Config(const std::string& name) { return std::string(fixedpaths::kConfigDir) + name; }
+
+    ProcessResult Morvik(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), kMorvik);
+        return RunProcess(args);
+    }
+
+    // Runs a command that must succeed and returns its standard output.
+    std::string Ok(const std::vector<std::string>& args)
+    {
+        ProcessResult r = Morvik(args);
+        EXPECT_EQ(0, r.exitStatus) << args[0] << " " << args[1] << ": " << r.err;
+        return r.out;
+    }
+
+    std::string Value(const std::string& sql) { return Query(sql).value_or("NULL"); }
+
+    // The rows of every table, to tell that a refused command wrote nothing.
+    std::string Contents()
+    {
+        std::string all;
+        for (const char* table : {"product_t", "customer_t", "truck_t", "formula_t", "job_t", "batch_t",
+                                  "productlinker_t", "ticket_t", "payment_t", "batchcounter_t"})
+            all += Value(std::string("SELECT count(*) || ':' || coalesce(md5(string_agg(t::text, '|' ORDER BY "
+                                     "t::text)), '') FROM ") +
+                         table + " t") +
+                   "\n";
+        return all;
+    }
+};
+
+TEST_F(MorvikTest, MasterDataIsShownListedChangedAndDeleted)
+{
+    EXPECT_EQ("CEM    cmt    Prod CEM    0\n"
+              "PUMP   fee    Pump        99\n"
+              "SAND   agg    Prod SAND   0\n"
+              "STONE  agg    Prod STONE  0\n"
+              "WATER  water  Prod WATER  0\n",
+              Ok({"product", "list"}));
+    EXPECT_EQ("TR7  " + kDriver + "  10\n", Ok({"truck", "list"}));
+    EXPECT_EQ("J1  OHARA  MIX30  Harbour Rd 4\n", Ok({"job", "list"}));
+
+    // Found in any letter case, shown and saved with the stored identifier.
+    Ok({"product", "set", "pump", "--unitprice", "101.5", "--description", "Pump, 42 m"});
+    std::string pump = Ok({"product", "show", "Pump"});
+    EXPECT_EQ(0u, pump.find("entry: 5\nid: PUMP\ntype: fee\ndescription: Pump, 42 m\n")) << pump;
+    EXPECT_NE(std::string::npos, pump.find("\nunitprice: 101.5\n"));
+
+    std::string formula = Ok({"formula", "show", "MIX30"});
+    EXPECT_NE(std::string::npos,
+              formula.find("price: 87.65\ntotalbatches: 0\nusagedate: \nmaterial: SAND 1300\nmaterial: STONE 1800\n"
+                           "material: CEM 517\nmaterial: WATER 30\n"))
+        << formula;
+    Ok({"formula", "set", "MIX30", "--material", "SAND=1250", "--material", "CEM=500"});
+    EXPECT_EQ("CEM:500 SAND:1250", Value("SELECT string_agg(productid_c || ':' || amount_c, ' ' ORDER BY productid_c) "
+                                         "FROM productlinker_t WHERE linkid_c='MIX30'"));
+
+    std::string job = Ok({"job", "show", "j1", "--customer", "OHARA"});
+    EXPECT_NE(std::string::npos, job.find("id: J1\ncustomerid: OHARA\nformulaid: MIX30\ndeliverto: Harbour Rd 4\n"));
+    EXPECT_NE(std::string::npos, job.find("\nformulaprice: 87.65\n"));
+    EXPECT_NE(std::string::npos, job.find("\ncustomer: OHARA O'Hara Ltd\nformula: MIX30 30 MPa\nmaterial: SAND 1250\n"
+                                          "material: CEM 500\nproduct: PUMP 1@45\n"))
+        << job;
+
+    Ok({"truck", "delete", "tr7"});
+    EXPECT_EQ("", Ok({"truck", "list"}));
+    EXPECT_EQ("0", Value("SELECT count(*) FROM truck_t"));
+}
+
+TEST_F(MorvikTest, ADayAtThePlant)
+{
+    EXPECT_EQ("1\n", Ok({"batch", "queue", "--job", "j1", "--customer", "ohara", "--truck", "tr7", "--size", "8",
+                         "--printprices", "t", "--printweights", "t"}));
+    EXPECT_EQ("2\n", Ok({"batch", "queue", "--job", "J1", "--customer", "OHARA", "--truck", "TR7", "--size", "4",
+                         "--cycles", "2", "--id", "Load-2"}));
+    EXPECT_EQ("1  Entry1  J1  OHARA  MIX30  TR7  8  1\n"
+              "2  Load-2  J1  OHARA  MIX30  TR7  4  2\n",
+              Ok({"batch", "list"}));
+    std::string batch = Ok({"batch", "show", "2"});
+    EXPECT_NE(std::string::npos, batch.find("driver: " + kDriver + "\nbatchsize: 4\ncycles: 2\n"));
+    EXPECT_NE(std::string::npos, batch.find("material: SAND 5200\nmaterial: STONE 7200\nmaterial: CEM 2068\n"
+                                            "material: WATER 120\nproduct: PUMP 1@45\n"))
+        << batch;
+
+    EXPECT_EQ("T1\n", Ok({"batch", "finish", "1", "--actual", "sand=10450", "--moisture", "SAND=4.5"}));
+    // 87.65 x 8 + 45 for the pump, and 7 % of that.
+    EXPECT_EQ("746.2 52.23 798.43 10450 4.5 10868", Value("SELECT subtotal_c || ' ' || tax_c || ' ' || total_c || ' ' "
+                                                          "|| pgxml_xpath(xmldata_c, '//matl[@num=1]/actual_c/text()', "
+                                                          "'', '')::real || ' ' || pgxml_xpath(xmldata_c, "
+                                                          "'//matl[@num=1]/moisture_c/text()', '', '')::real || ' ' || "
+                                                          "pgxml_xpath(xmldata_c, '//matl[@num=1]/adjustedtarget_c/"
+                                                          "text()', '', '')::real FROM ticket_t WHERE id_c='T1'"));
+
+    // The first of two cycles: the second goes back into the queue.
+    EXPECT_EQ("T2\n", Ok({"batch", "finish", "2"}));
+    EXPECT_EQ("3  Entry3  J1  OHARA  MIX30  TR7  4  1\n", Ok({"batch", "list"}));
+    EXPECT_EQ("T3\n", Ok({"batch", "finish", "3"}));
+    EXPECT_EQ("", Ok({"batch", "list"}));
+    EXPECT_EQ("0", Value("SELECT count(*) FROM productlinker_t WHERE linkid_c LIKE 'Batch%'"));
+
+    // Every load is booked.
+    EXPECT_EQ("3 16", Value("SELECT loadsdelivered_c || ' ' || yardsdelivered_c::float8 FROM batchcounter_t"));
+    // The library books each total as the float it is: to the cent, not beyond.
+    EXPECT_EQ("3 16 1645.01", Value("SELECT totalbatches_c || ' ' || totalyards_c::float8 || ' ' || "
+                                    "round(balance_c, 2)::float8 FROM customer_t"));
+    EXPECT_EQ("3 16", Value("SELECT loadsdelivered_c || ' ' || quantitydelivered_c::float8 FROM job_t"));
+    EXPECT_EQ("3 16", Value("SELECT loadsdelivered_c || ' ' || yardsdelivered_c::float8 FROM truck_t"));
+    EXPECT_EQ("20850", Value("SELECT actualusage1_c::float8 FROM product_t WHERE id_c='SAND'"));
+
+    Ok({"ticket", "void", "t2"});
+    EXPECT_EQ("t", Value("SELECT void_c FROM ticket_t WHERE id_c='T2'"));
+    std::string today = Value("SELECT to_char(now(), 'YYYY-MM-DD')");
+    std::string list = Ok({"ticket", "list", "--date", today});
+    EXPECT_NE(std::string::npos, list.find("OHARA  J1  MIX30  TR7  4  423.29  void\n")) << list;
+    EXPECT_EQ(3, std::count(list.begin(), list.end(), '\n'));
+    EXPECT_EQ("", Ok({"ticket", "list", "--date", "2001-01-01"}));
+
+    // velmora shows and prints what morvik stored.
+    std::string shown = Ok({"ticket", "show", "T1"});
+    EXPECT_EQ(RunProcess({VELMORA_BINARY, "view", "", "T1", "1", "yes"}).out, shown);
+    EXPECT_NE(std::string::npos, shown.find("798.43"));
+
+    TempDir spool;
+    MakeDirs(spool.Path() + "/bin");
+    ASSERT_EQ(0, symlink(FAKE_LPR, (spool.Path() + "/bin/lpr").c_str()));
+    WriteFile(Config("printers.f"), "[ticket1]\ncopies=1\ncopy 1 name=CUSTOMER\n");
+    const char* path = std::getenv("PATH");
+    ProcessResult print = RunProcess({VELMORA_BINARY, "print", "ticket1", "T1", "1", "no"},
+                                     {"PATH=" + spool.Path() + "/bin:" + (path ? path : "/usr/bin:/bin"),
+                                      "LPR_CAPTURE_DIR=" + spool.Path() + "/jobs"});
+    ASSERT_EQ(0, print.exitStatus) << print.err;
+    EXPECT_EQ("1", Value("SELECT invoice_c FROM ticket_t WHERE id_c='T1'"));
+    DBTicket stored(kOwnerConnInfo);
+    ASSERT_TRUE(stored.LoadXmlById("T1"));
+    std::ostringstream layout;
+    PrintTicket(layout, &stored, "1", "no", 0, 0, "CUSTOMER", true, true);
+    EXPECT_EQ(layout.str(), ReadFile(spool.Path() + "/jobs/001.data"));
+}
+
+TEST_F(MorvikTest, ExportsHoldWhatWasStored)
+{
+    Ok({"batch", "queue", "--job", "J1", "--customer", "OHARA", "--truck", "TR7", "--size", "2.5", "--ordernumber",
+        "PO \"7\", line 2\nrush"});
+    ASSERT_EQ("T1\n", Ok({"batch", "finish", "1"}));
+    Ok({"ticket", "void", "T1"});
+
+    std::string json = Ok({"ticket", "export", "t1", "--format", "json"});
+    EXPECT_EQ(0u, json.find("{\n  \"id\": \"T1\",\n  \"entry\": 1,\n  \"date\": \"" +
+                            Value("SELECT date_c FROM ticket_t") + "\",\n  \"invoice\": 0,\n  \"plant\": 1,\n"
+                            "  \"void\": true,\n"))
+        << json;
+    for (const std::string& member : std::vector<std::string>{
+             "\n  \"ordernumber\": \"PO \\\"7\\\", line 2\\nrush\",\n", "\n  \"batchsize\": 2.5,\n",
+             "\n  \"total\": " + Value("SELECT total_c FROM ticket_t") + ",\n",
+             "\n  \"driver\": \"" + kDriverUtf8 + "\",\n", "\n    \"name\": \"O'Hara Ltd\",\n",
+             "\n  \"materials\": [\n    {\n      \"id\": \"SAND\",\n      \"type\": \"agg\",\n",
+             "\n      \"target\": 3250,\n", "\n  \"products\": [\n    {\n      \"id\": \"PUMP\",\n",
+             "\n      \"unitprice\": 45,\n      \"amount\": 1,\n      \"position\": 1\n    }\n  ]\n}\n"})
+        EXPECT_NE(std::string::npos, json.find(member)) << member << "\n" << json;
+
+    std::string today = Value("SELECT to_char(now(), 'YYYY-MM-DD')");
+    EXPECT_EQ("identifier,invoice,date,customer,job,delivery site,formula,truck,driver,batch size,total,void\r\n"
+              "T1,0," +
+                  Value("SELECT date_c FROM ticket_t") + ",OHARA,J1,Harbour Rd 4,MIX30,TR7," + kDriverUtf8 + ",2.5," +
+                  Value("SELECT total_c FROM ticket_t") + ",true\r\n",
+              Ok({"ticket", "export", "--date", today, "--format", "csv"}));
+}
+
+// Identifiers are untrusted text: quotes, Latin-1 bytes, SQL, leading dashes
+// and very long values are stored and found like any other.
+TEST_F(MorvikTest, HostileIdentifiersAreJustText)
+{
+    const std::string longText(20000, 'x');
+    for (const std::string& id : {std::string("O'Neil's \xe9"), std::string("x'); DROP TABLE product_t; --"),
+                                  std::string("--dash"), std::string("K") + longText}) {
+        ProcessResult add = Morvik({"product", "add", "--description", longText, "--type", "fee", "--", id});
+        ASSERT_EQ(0, add.exitStatus) << add.err;
+        std::string shown = Ok({"product", "show", "--", id});
+        EXPECT_EQ(0u, shown.find("entry: ")) << shown.substr(0, 200);
+        EXPECT_NE(std::string::npos, shown.find("\nid: " + id + "\ntype: fee\ndescription: " + longText + "\n"));
+        Ok({"product", "delete", "--", id});
+    }
+    EXPECT_EQ("5", Value("SELECT count(*) FROM product_t"));
+}
+
+struct Refusal {
+    std::vector<std::string> args;
+    int status;
+    std::string message;  // the start of the one line on standard error
+};
+
+void PrintTo(const Refusal& r, std::ostream* os)
+{
+    for (const std::string& arg : r.args)
+        *os << arg << " ";
+}
+
+class MorvikRefuses : public MorvikTest, public ::testing::WithParamInterface<Refusal> {};
+
+// Each refusal exits with its status and one line, and leaves every table as it was.
+TEST_P(MorvikRefuses, WithOneLineAndWritesNothing)
+{
+    Ok({"batch", "queue", "--job", "J1", "--customer", "OHARA", "--truck", "TR7", "--size", "8"});
+    Ok({"batch", "queue", "--job", "J1", "--customer", "OHARA", "--truck", "TR7", "--size", "8"});
+    Ok({"batch", "void", "2"});
+    std::string before = Contents();
+    ProcessResult r = Morvik(GetParam().args);
+    EXPECT_EQ(GetParam().status, r.exitStatus);
+    EXPECT_EQ(0u, r.err.find(GetParam().message)) << r.err;
+    EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ(before, Contents());
+}
+
+const std::vector<std::string> kQueue = {"batch", "queue", "--job", "J1", "--customer", "OHARA", "--truck", "TR7"};
+
+std::vector<std::string> Queue(std::vector<std::string> more)
+{
+    more.insert(more.begin(), kQueue.begin(), kQueue.end());
+    return more;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Usage, MorvikRefuses,
+    ::testing::Values(
+        Refusal{Queue({"--size", "8x"}), 2, "usage: --size: '8x' is not a number"},
+        Refusal{Queue({"--size", "0"}), 2, "usage: --size must be above 0"},
+        Refusal{Queue({"--size", "nan"}), 2, "usage: --size: 'nan' is not a number"},
+        Refusal{Queue({"--size", "8", "--cycles", "2.5"}), 2, "usage: --cycles: '2.5' is not a whole number"},
+        Refusal{Queue({"--size", " 8"}), 2, "usage: --size: ' 8' is not a number"},
+        Refusal{Queue({"--size", "8", "--printticket", "yes"}), 2, "usage: --printticket: 'yes' is not t or f"},
+        Refusal{{"product", "set", "SAND", "--unitprice", "abc"}, 2, "usage: --unitprice: 'abc' is not a number"},
+        Refusal{{"product", "add", "X", "--colour", "red"}, 2, "usage: unknown option --colour"},
+        Refusal{{"product", "add", "X", "--type"}, 2, "usage: --type needs a value"},
+        Refusal{{"product", "add", "X", "--type", "a", "--type", "b"}, 2, "usage: --type given twice"},
+        Refusal{{"product", "add"}, 2, "usage: wrong number of operands"},
+        Refusal{{"product", "paint"}, 2, "usage: unknown action product paint"},
+        Refusal{{"widget", "list"}, 2, "usage: unknown kind widget"},
+        Refusal{{"batch", "finish", "1x"}, 2, "usage: ENTRY: '1x' is not a whole number"},
+        Refusal{{"ticket", "list", "--date", "2026-02-30"}, 2, "usage: --date: '2026-02-30' is not a date"},
+        Refusal{{"ticket", "export", "T1", "--format", "csv"}, 2, "usage: a ticket exports as --format json"},
+        Refusal{{"job", "show", "J1"}, 2, "usage: --customer is required"},
+        Refusal{{"formula", "add", "F2"}, 2, "usage: formula add needs at least one --material"},
+        Refusal{{"formula", "add", "F2", "--material", "SAND"}, 2, "usage: --material: 'SAND' is not PRODUCT=AMOUNT"},
+        Refusal{{"job", "add", "J2", "--customer", "OHARA", "--formula", "MIX30", "--product", "PUMP=1@x"}, 2,
+                "usage: --product PUMP price: 'x' is not a number"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    NotFoundOrTaken, MorvikRefuses,
+    ::testing::Values(
+        Refusal{{"product", "add", "SAND", "--type", "agg"}, 1,
+                "morvik: ID 'SAND' already exists.  Please use a unique ID. ID 'SAND' is assigned to Product"},
+        Refusal{{"product", "add", "sand"}, 1, "morvik: product 'sand' already exists as product 'SAND'"},
+        Refusal{{"job", "add", "j1", "--customer", "OHARA", "--formula", "MIX30"}, 1,
+                "morvik: job 'j1' already exists as job 'J1'"},
+        Refusal{{"product", "show", "GRAVEL"}, 1, "morvik: product 'GRAVEL' not found"},
+        Refusal{{"product", "delete", "GRAVEL"}, 1, "morvik: product 'GRAVEL' not found"},
+        Refusal{{"job", "show", "J1", "--customer", "NOPE"}, 1, "morvik: job 'J1' of customer 'NOPE' not found"},
+        Refusal{{"job", "add", "J2", "--customer", "NOPE", "--formula", "MIX30"}, 1,
+                "morvik: customer 'NOPE' not found"},
+        Refusal{{"job", "add", "J2", "--customer", "OHARA", "--formula", "MIX30", "--product", "SAND=1"}, 1,
+                "morvik: product 'SAND' is a material"},
+        Refusal{{"formula", "add", "F2", "--material", "PUMP=1"}, 1, "morvik: product 'PUMP' is not a material"},
+        Refusal{{"formula", "add", "F2", "--material", "GRAVEL=1"}, 1, "morvik: product 'GRAVEL' not found"},
+        Refusal{Queue({"--size", "8", "--id", "entry1"}), 1, "morvik: batch 'entry1' is already queued"},
+        Refusal{{"batch", "queue", "--job", "J9", "--customer", "OHARA", "--truck", "TR7", "--size", "8"}, 1,
+                "morvik: job 'J9' of customer 'OHARA' not found"},
+        Refusal{{"batch", "queue", "--job", "J1", "--customer", "OHARA", "--truck", "NOPE", "--size", "8"}, 1,
+                "morvik: truck 'NOPE' not found"},
+        Refusal{{"batch", "show", "99"}, 1, "morvik: batch 99 not found"},
+        Refusal{{"batch", "finish", "99"}, 1, "morvik: batch 99 not found"},
+        Refusal{{"batch", "finish", "2"}, 1, "morvik: batch 2 is void"},
+        Refusal{{"batch", "finish", "1", "--actual", "GRAVEL=5"}, 1, "morvik: batch 1 has no material 'GRAVEL'"},
+        Refusal{{"ticket", "show", "T9"}, 1, "morvik: ticket 'T9' not found"},
+        Refusal{{"ticket", "void", "T9"}, 1, "morvik: ticket 'T9' not found"}));
+
+TEST(MorvikHelp, ListsEveryActionAndNamesItsOptions)
+{
+    ProcessResult top = RunProcess({kMorvik, "--help"});
+    EXPECT_EQ(0, top.exitStatus);
+    for (const char* kind : {"product", "customer", "truck", "formula", "job"})
+        for (const char* action : {" add ID", " show ID", " list", " set ID", " delete ID"})
+            EXPECT_NE(std::string::npos, top.out.find(std::string("morvik ") + kind + action)) << kind << action;
+    for (const char* action : {"batch queue", "batch list", "batch show ENTRY", "batch void ENTRY",
+                               "batch finish ENTRY", "ticket list", "ticket show ID", "ticket void ID",
+                               "ticket export [ID]"})
+        EXPECT_NE(std::string::npos, top.out.find(std::string("morvik ") + action)) << action;
+
+    struct {
+        std::vector<std::string> action;
+        std::vector<std::string> options;
+    } helps[] = {
+        {{"batch", "queue"}, {"--job JOB", "--customer CUSTOMER", "--truck TRUCK", "--size SIZE", "--cycles N"}},
+        {{"batch", "finish"}, {"--actual PRODUCT=VALUE", "--moisture PRODUCT=PERCENT"}},
+        {{"product", "add"}, {"--description VALUE", "--unitprice VALUE", "--taxable VALUE"}},
+        {{"job", "set"}, {"--deliverto VALUE", "--formulaprice VALUE", "--product PRODUCT=AMOUNT[@PRICE]"}},
+        {{"ticket", "export"}, {"--date YYYY-MM-DD", "--format json|csv"}},
+    };
+    for (const auto& help : helps) {
+        std::vector<std::string> argv = {kMorvik};
+        argv.insert(argv.end(), help.action.begin(), help.action.end());
+        argv.push_back("--help");
+        ProcessResult r = RunProcess(argv);
+        EXPECT_EQ(0, r.exitStatus);
+        for (const std::string& option : help.options)
+            EXPECT_NE(std::string::npos, r.out.find(option)) << help.action[1] << " " << option << "\n" << r.out;
+    }
+}
+
+TEST_F(MorvikTest, AnUnreachableDatabaseIsARefusal)
+{
+    WriteFile(Config("database.f"), "[database]\nhost addr=127.0.0.3\nport=1\n");
+    ProcessResult r = Morvik({"product", "list"});
+    EXPECT_EQ(1, r.exitStatus);
+    EXPECT_EQ(0u, r.err.find("morvik: listing the products: ")) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("127.0.0.3"));
+}
+
+}  // namespace

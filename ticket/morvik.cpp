@@ -1,0 +1,209 @@
+// morvik: the plant office's command line over the ticket library.
+//
+//   morvik [--verbose] KIND ACTION [OPERAND] [--option value ...]
+//
+// Master data, the batch queue and stored tickets, each through the library's
+// operations. Results go to standard output, messages to standard error.
+
+#include <fcntl.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Actions.h"
+#include "ConfigRW.h"
+#include "DatabaseSettings.h"
+#include "FixedPaths.h"
+
+namespace {
+
+const char* const kOverview =
+    "usage: morvik [--verbose] KIND ACTION [OPERAND] [--option value ...]\n"
+    "\n"
+    "The plant office's command line: master data, the batch queue and stored tickets.\n"
+    "morvik KIND ACTION --help names the options of an action.\n"
+    "\n"
+    "Standard output carries only the results (an entry number, a ticket identifier, a listing).\n"
+    "--verbose writes the library's progress and log lines to standard error; without it the\n"
+    "progress lines are dropped and the log lines go to the system log only.\n"
+    "The database settings come from section [database] of database.f, as for velmora.\n"
+    "Exit status: 0 done, 1 not found or refused by the database, 2 a usage error.\n";
+
+// While the library runs, what it prints is set aside (or, with --verbose,
+// sent to standard error), so that standard output holds nothing but the
+// action's result.
+class LibraryOutput {
+public:
+    explicit LibraryOutput(bool verbose)
+    {
+        std::fflush(stdout);
+        saved = dup(STDOUT_FILENO);
+        int target = verbose ? STDERR_FILENO : open("/dev/null", O_WRONLY);
+        if (target >= 0)
+            dup2(target, STDOUT_FILENO);
+        if (target > STDERR_FILENO)
+            close(target);
+    }
+    ~LibraryOutput()
+    {
+        std::fflush(stdout);
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+    }
+    LibraryOutput(const LibraryOutput&) = delete;
+    LibraryOutput& operator=(const LibraryOutput&) = delete;
+
+private:
+    int saved;
+};
+
+std::vector<Action> AllActions()
+{
+    std::vector<Action> all = MasterDataActions();
+    for (auto more : {BatchActions(), TicketActions()})
+        all.insert(all.end(), more.begin(), more.end());
+    return all;
+}
+
+std::string Synopsis(const Action& action)
+{
+    std::string line = "morvik " + action.kind + " " + action.name;
+    if (!action.operands.empty())
+        line += " " + action.operands;
+    for (const OptionDef& option : action.options) {
+        std::string word = "--" + option.name + " " + option.value;
+        line += " " + (option.required ? word : "[" + word + "]") + (option.repeat ? "..." : "");
+    }
+    return line;
+}
+
+std::string Help(const Action& action)
+{
+    std::string text = "usage: " + Synopsis(action) + "\n\n" + action.summary + "\n";
+    if (action.options.empty())
+        return text;
+    text += "\noptions:\n";
+    for (const OptionDef& option : action.options) {
+        std::string name = "  --" + option.name + " " + option.value;
+        text += name + (option.help.empty() ? "" : std::string(name.size() < 30 ? 30 - name.size() : 1, ' ') +
+                                                       option.help) +
+                "\n";
+    }
+    return text;
+}
+
+std::string Overview(const std::vector<Action>& actions, const std::string& kind = "")
+{
+    std::string text = kind.empty() ? kOverview : "";
+    text += kind.empty() ? "\nactions:\n" : "actions of " + kind + ":\n";
+    for (const Action& action : actions) {
+        if (!kind.empty() && action.kind != kind)
+            continue;
+        std::string line = "  morvik " + action.kind + " " + action.name +
+                           (action.operands.empty() ? "" : " " + action.operands);
+        text += line + std::string(line.size() < 34 ? 34 - line.size() : 1, ' ') + action.summary + "\n";
+    }
+    return text;
+}
+
+// Runs one action: its result goes to standard output after the library is
+// done, its message to standard error.
+int Execute(const Action& action, const std::vector<std::string>& words, bool verbose)
+{
+    std::ostringstream out;
+    int status = 0;
+    std::string message;
+    openlog("morvik", LOG_PID | (verbose ? LOG_PERROR : 0), LOG_USER);
+    ConfigRW::setPath(fixedpaths::kConfigDir);
+    try {
+        Args args(words, action.options);
+        if (args.Positional().size() < action.minOperands || args.Positional().size() > action.maxOperands)
+            throw UsageError("wrong number of operands: " + Synopsis(action));
+        Context ctx{DatabaseConnInfo(), out};
+        LibraryOutput quiet(verbose);
+        action.run(ctx, args);
+    } catch (const UsageError& e) {
+        status = 2;
+        message = std::string("usage: ") + e.what() + " (morvik " + action.kind + " " + action.name + " --help)";
+    } catch (const Failure& e) {
+        status = 1;
+        message = std::string("morvik: ") + e.what();
+    }
+    closelog();
+    // What was done before a failure is still reported, such as the
+    // identifier of a ticket that was stored.
+    std::cout << out.str() << std::flush;
+    if (status != 0)
+        std::cerr << message << std::endl;
+    return status;
+}
+
+bool AsksForHelp(const std::vector<std::string>& words)
+{
+    for (const std::string& word : words) {
+        if (word == "--")
+            return false;
+        if (word == "--help" || word == "-h")
+            return true;
+    }
+    return false;
+}
+
+int Run(std::vector<std::string> words)
+{
+    const std::vector<Action> actions = AllActions();
+    bool verbose = false;
+    for (; !words.empty() && words[0].compare(0, 1, "-") == 0; words.erase(words.begin())) {
+        if (words[0] == "--help" || words[0] == "-h") {
+            std::cout << Overview(actions);
+            return 0;
+        }
+        if (words[0] != "--verbose") {
+            std::cerr << "usage: unknown option " << words[0] << " (morvik --help lists the actions)\n";
+            return 2;
+        }
+        verbose = true;
+    }
+    std::set<std::string> kinds;
+    for (const Action& action : actions)
+        kinds.insert(action.kind);
+    if (words.empty() || !kinds.count(words[0])) {
+        std::cerr << "usage: " << (words.empty() ? "no KIND given" : "unknown kind " + words[0])
+                  << " (morvik --help lists the actions)\n";
+        return 2;
+    }
+    const std::string& kind = words[0];
+    if (words.size() < 2) {
+        std::cerr << "usage: no ACTION given; " << Overview(actions, kind);
+        return 2;
+    }
+    if (words[1] == "--help" || words[1] == "-h") {
+        std::cout << Overview(actions, kind);
+        return 0;
+    }
+    for (const Action& action : actions) {
+        if (action.kind != kind || action.name != words[1])
+            continue;
+        const std::vector<std::string> rest(words.begin() + 2, words.end());
+        if (AsksForHelp(rest)) {
+            std::cout << Help(action);
+            return 0;
+        }
+        return Execute(action, rest, verbose);
+    }
+    std::cerr << "usage: unknown action " << kind << " " << words[1] << " (morvik " << kind << " --help lists them)\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+}

@@ -1,0 +1,287 @@
+#include "Records.h"
+
+#include "FormatString.h"
+
+std::string FieldValue::Shown() const
+{
+    switch (kind) {
+    case Text: return OneLine(text);
+    case Real: return Number(real);
+    case Double: return Number(real, false);
+    case Integer: return FormatString("%ld", integer);
+    case Flag: break;
+    }
+    return flag ? "t" : "f";
+}
+
+void FieldValue::Write(JsonWriter& json) const
+{
+    switch (kind) {
+    case Text: json.String(text); break;
+    case Real: json.Number(real); break;
+    case Double: json.Number(real, false); break;
+    case Integer: json.Integer(integer); break;
+    case Flag: json.Bool(flag); break;
+    }
+}
+
+namespace records {
+
+const Columns<Customer> kCustomer = {
+    {"id", &Customer::Id},
+    {"name", &Customer::Name},
+    {"street", &Customer::Street},
+    {"city", &Customer::City},
+    {"state", &Customer::State},
+    {"zipcode", &Customer::Zipcode},
+    {"phone", &Customer::Phone},
+    {"fax", &Customer::Fax},
+    {"email", &Customer::Email},
+    {"contact", &Customer::Contact},
+    {"cellphone", &Customer::Cellphone},
+    {"taxexempt", &Customer::TaxExempt},
+    {"printticket", &Customer::PrintTicket},
+};
+
+const Columns<Job> kJob = {
+    {"id", &Job::Id},
+    {"customerid", &Job::CustomerId},
+    {"formulaid", &Job::FormulaId},
+    {"deliverto", &Job::Deliverto},
+    {"street", &Job::Street},
+    {"city", &Job::City},
+    {"state", &Job::State},
+    {"zipcode", &Job::Zipcode},
+    {"orderdate", &Job::OrderDate},
+    {"deliverdate", &Job::DeliverDate},
+    {"delivertime", &Job::DeliverTime},
+    {"instructions", &Job::Instructions},
+    {"quantityordered", &Job::QuantityOrdered},
+    {"quantitydelivered", &Job::QuantityDelivered},
+    {"loadsdelivered", &Job::LoadsDelivered},
+    {"formulaprice", &Job::FormulaPrice},
+    {"batchsize", &Job::Batchsize},
+    {"taxable", &Job::Taxable},
+    {"salestax", &Job::SalesTax},
+    {"grandtotal", &Job::GrandTotal},
+};
+
+const Columns<Formula> kFormula = {
+    {"id", &Formula::Id},
+    {"description", &Formula::Description},
+    {"usmetric", &Formula::UsMetric},
+    {"maxwateramount", &Formula::MaxWaterAmount},
+    {"watercementratio", &Formula::WaterCementRatio},
+    {"taxable", &Formula::Taxable},
+    {"price", &Formula::Price},
+};
+
+const Columns<Truck> kTruck = {
+    {"id", &Truck::Id},
+    {"driver", &Truck::Driver},
+    {"cellphone", &Truck::Cellphone},
+    {"dischargerate", &Truck::DischargeRate},
+    {"dischargecode", &Truck::DischargeCode},
+    {"maxloadsize", &Truck::MaxLoadSize},
+};
+
+const Columns<Truck> kTruckTrip = {
+    {"onjob", &Truck::OnJob},
+    {"offjob", &Truck::OffJob},
+    {"leftover", &Truck::LeftOver},
+};
+
+const Columns<Product> kProduct = {
+    {"id", &Product::Id},
+    {"type", &Product::Type},
+    {"description", &Product::Description},
+    {"usmetric", &Product::UsMetric},
+    {"unitmeasure", &Product::UnitMeasure},
+    {"taxable", &Product::Taxable},
+    {"unitprice", &Product::UnitPrice},
+};
+
+const Columns<DBProduct> kMaterialLine = {
+    {"amount", &DBProduct::amount_c},
+    {"position", &DBProduct::position_c},
+    {"target", &DBProduct::target_c},
+    {"cumtarget", &DBProduct::cumtarget_c},
+    {"adjustedtarget", &DBProduct::adjustedtarget_c},
+    {"actual", &DBProduct::actual_c},
+    {"cumactual", &DBProduct::cumactual_c},
+    {"moisture", &DBProduct::moisture_c},
+    {"over", &DBProduct::over_c},
+    {"low_tol", &DBProduct::low_tol_c},
+    {"high_tol", &DBProduct::high_tol_c},
+    {"scale_start", &DBProduct::scale_start_c},
+    {"scale_end", &DBProduct::scale_end_c},
+};
+
+const Columns<DBProduct> kProductLine = {
+    {"amount", &DBProduct::amount_c},
+    {"position", &DBProduct::position_c},
+};
+
+const Columns<Ticket> kTicketRow = {
+    {"id", &Ticket::Id},
+    {"entry", &Ticket::Entry},
+    {"date", &Ticket::Date},
+    {"invoice", &Ticket::Invoice},
+    {"plant", &Ticket::Plant},
+    {"void", &Ticket::Void},
+    {"user", &Ticket::User},
+    {"modified", &Ticket::Modified},
+};
+
+const Columns<Ticket> kTicketBatch = {
+    {"ordernumber", &Ticket::OrderNumber},
+    {"timetobatch", &Ticket::TimeToBatch},
+    {"datebatched", &Ticket::DateBatched},
+    {"timebatched", &Ticket::TimeBatched},
+    {"customerid", &Ticket::CustomerId},
+    {"jobid", &Ticket::JobId},
+    {"formulaid", &Ticket::FormulaId},
+    {"truckid", &Ticket::TruckId},
+    {"batchsize", &Ticket::Batchsize},
+    {"returned", &Ticket::Returned},
+    {"watertrim", &Ticket::WaterTrim},
+    {"mixer", &Ticket::Mixer},
+    {"cycles", &Ticket::Cycles},
+    {"salestax", &Ticket::SalesTax},
+    {"printweights", &Ticket::PrintWeights},
+    {"printprices", &Ticket::PrintPrices},
+    {"printticket", &Ticket::PrintTicket},
+    {"formulaprice", &Ticket::FormulaPrice},
+    {"subtotal", &Ticket::Subtotal},
+    {"tax", &Ticket::Tax},
+    {"total", &Ticket::Total},
+    {"deliverto", &Ticket::Deliverto},
+    {"street", &Ticket::Street},
+    {"city", &Ticket::City},
+    {"state", &Ticket::State},
+    {"zipcode", &Ticket::Zipcode},
+    {"instructions", &Ticket::Instructions},
+    {"driver", &Ticket::Driver},
+};
+
+const Columns<DBTicket> kTicketBatching = {
+    {"timecreated", &DBTicket::TimeCreated},
+    {"timestarted", &DBTicket::TimeStarted},
+    {"timefinished", &DBTicket::TimeFinished},
+    {"slumpwater", &DBTicket::SlumpWater},
+    {"manualbatch", &DBTicket::ManualBatch},
+    {"manualweighup", &DBTicket::ManualWeighup},
+    {"manualdischarge", &DBTicket::ManualDischarge},
+    {"mixtime", &DBTicket::MixTime},
+    {"mixingtime", &DBTicket::MixingTime},
+    {"simulatedbatch", &DBTicket::SimulatedBatch},
+    {"agg1scalestart", &DBTicket::agg1_scale_start},
+    {"agg1scaleend", &DBTicket::agg1_scale_end},
+    {"cmt1scalestart", &DBTicket::cmt1_scale_start},
+    {"cmt1scaleend", &DBTicket::cmt1_scale_end},
+};
+
+const Columns<Customer> kCustomerUsage = {
+    {"totalbatches", &Customer::TotalBatches},
+    {"totalyards", &Customer::TotalYards},
+    {"usagedate", &Customer::UsageDate},
+    {"discount", &Customer::Discount},
+};
+
+const Columns<Formula> kFormulaUsage = {
+    {"totalbatches", &Formula::TotalBatches},
+    {"usagedate", &Formula::UsageDate},
+};
+
+const Columns<Truck> kTruckUsage = {
+    {"loadsdelivered", &Truck::LoadsDelivered},
+    {"yardsdelivered", &Truck::YardsDelivered},
+    {"usagedate", &Truck::UsageDate},
+    {"user", &Truck::User},
+    {"modified", &Truck::Modified},
+};
+
+const Columns<Product> kProductUsage = {
+    {"balance", &Product::Balance},
+    {"targetusage1", &Product::TargetUsage1},
+    {"adjtargetusage1", &Product::AdjTargetUsage1},
+    {"actualusage1", &Product::ActualUsage1},
+    {"usage1date", &Product::Usage1Date},
+    {"targetusage2", &Product::TargetUsage2},
+    {"adjtargetusage2", &Product::AdjTargetUsage2},
+    {"actualusage2", &Product::ActualUsage2},
+    {"usage2date", &Product::Usage2Date},
+};
+
+const Options<Customer> kCustomerOptions = {
+    {"name", &Customer::Name},
+    {"street", &Customer::Street},
+    {"city", &Customer::City},
+    {"state", &Customer::State},
+    {"zipcode", &Customer::Zipcode},
+    {"phone", &Customer::Phone},
+    {"fax", &Customer::Fax},
+    {"email", &Customer::Email},
+    {"contact", &Customer::Contact},
+    {"cellphone", &Customer::Cellphone},
+    {"taxexempt", &Customer::TaxExempt},
+    {"printticket", &Customer::PrintTicket},
+};
+
+// The customer and the formula are options of their own: they name records.
+const Options<Job> kJobOptions = {
+    {"deliverto", &Job::Deliverto},
+    {"street", &Job::Street},
+    {"city", &Job::City},
+    {"state", &Job::State},
+    {"zipcode", &Job::Zipcode},
+    {"orderdate", &Job::OrderDate},
+    {"deliverdate", &Job::DeliverDate},
+    {"delivertime", &Job::DeliverTime},
+    {"instructions", &Job::Instructions},
+    {"quantityordered", &Job::QuantityOrdered},
+    {"formulaprice", &Job::FormulaPrice},
+    {"batchsize", &Job::Batchsize},
+    {"taxable", &Job::Taxable},
+    {"salestax", &Job::SalesTax},
+    {"grandtotal", &Job::GrandTotal},
+};
+
+const Options<Formula> kFormulaOptions = {
+    {"description", &Formula::Description},
+    {"usmetric", &Formula::UsMetric},
+    {"maxwateramount", &Formula::MaxWaterAmount},
+    {"watercementratio", &Formula::WaterCementRatio},
+    {"taxable", &Formula::Taxable},
+    {"price", &Formula::Price},
+};
+
+const Options<Truck> kTruckOptions = {
+    {"driver", &Truck::Driver},
+    {"cellphone", &Truck::Cellphone},
+    {"dischargerate", &Truck::DischargeRate},
+    {"dischargecode", &Truck::DischargeCode},
+    {"maxloadsize", &Truck::MaxLoadSize},
+};
+
+const Options<Product> kProductOptions = {
+    {"type", &Product::Type},
+    {"description", &Product::Description},
+    {"usmetric", &Product::UsMetric},
+    {"unitmeasure", &Product::UnitMeasure},
+    {"taxable", &Product::Taxable},
+    {"unitprice", &Product::UnitPrice},
+};
+
+const Options<Ticket> kBatchOptions = {
+    {"ordernumber", &Ticket::OrderNumber},
+    {"instructions", &Ticket::Instructions},
+    {"mixer", &Ticket::Mixer},
+    {"salestax", &Ticket::SalesTax},
+    {"printweights", &Ticket::PrintWeights},
+    {"printprices", &Ticket::PrintPrices},
+    {"printticket", &Ticket::PrintTicket},
+    {"plant", &Ticket::Plant},
+};
+
+}  // namespace records

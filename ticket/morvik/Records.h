@@ -1,0 +1,165 @@
+#ifndef MORVIK_RECORDS_H
+#define MORVIK_RECORDS_H
+
+#include <functional>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "Cli.h"
+#include "Customer.h"
+#include "DBProduct.h"
+#include "DBTicket.h"
+#include "Formula.h"
+#include "Job.h"
+#include "Output.h"
+#include "Product.h"
+#include "Truck.h"
+
+// The fields of the records as morvik shows, exports and sets them, each
+// named after its column without "_c". One table per record and use, written
+// once here.
+
+// One field's value, typed as its column is.
+struct FieldValue {
+    enum Kind { Text, Real, Double, Integer, Flag } kind;
+    std::string text;
+    double real = 0;
+    long integer = 0;
+    bool flag = false;
+
+    FieldValue(std::string v) : kind(Text), text(std::move(v)) {}
+    FieldValue(float v) : kind(Real), real(v) {}
+    FieldValue(double v) : kind(Double), real(v) {}
+    FieldValue(int v) : kind(Integer), integer(v) {}
+    FieldValue(bool v) : kind(Flag), flag(v) {}
+
+    // The value on one line of a "name: value" listing; flags as t and f.
+    std::string Shown() const;
+    void Write(JsonWriter& json) const;
+};
+
+// A field read from a record: a getter or a data member.
+template <class R>
+struct Column {
+    template <class T>
+    Column(const char* name, T (R::*getter)() const)
+        : name(name), get([getter](const R& r) { return FieldValue((r.*getter)()); })
+    {
+    }
+    template <class T>
+    Column(const char* name, T R::*member) : name(name), get([member](const R& r) { return FieldValue(r.*member); })
+    {
+    }
+
+    const char* name;
+    std::function<FieldValue(const R&)> get;
+};
+
+template <class R>
+using Columns = std::vector<Column<R>>;
+
+// A field set from the command line as "--name VALUE": the setter's type
+// says how strictly the text converts.
+template <class R>
+struct Option {
+    template <class T>
+    Option(const char* name, void (R::*set)(T)) : name(name), set([name, set](R& r, const std::string& text) {
+        (r.*set)(Parse(std::string("--") + name, text, static_cast<std::decay_t<T>*>(nullptr)));
+    })
+    {
+    }
+
+    const char* name;
+    std::function<void(R&, const std::string&)> set;
+
+private:
+    static std::string Parse(const std::string&, const std::string& text, std::string*) { return text; }
+    static float Parse(const std::string& what, const std::string& text, float*) { return ParseReal(what, text); }
+    static int Parse(const std::string& what, const std::string& text, int*) { return ParseInt(what, text); }
+    static bool Parse(const std::string& what, const std::string& text, bool*) { return ParseFlag(what, text); }
+};
+
+template <class R>
+using Options = std::vector<Option<R>>;
+
+// The record parameter takes its type from the table, so a persistent object
+// is passed as it is.
+template <class R>
+struct RecordOf {
+    using type = R;
+};
+
+// Writes `columns` of `record` as "name: value" lines.
+template <class R>
+std::string ShowLines(const Columns<R>& columns, const typename RecordOf<R>::type& record)
+{
+    std::string text;
+    for (const Column<R>& column : columns)
+        text += std::string(column.name) + ": " + column.get(record).Shown() + "\n";
+    return text;
+}
+
+// Writes `columns` of `record` as members of the open JSON object.
+template <class R>
+void WriteMembers(JsonWriter& json, const Columns<R>& columns, const typename RecordOf<R>::type& record)
+{
+    for (const Column<R>& column : columns)
+        column.get(record).Write(json.Key(column.name));
+}
+
+// Applies every option of `options` the command line gives.
+template <class R>
+void ApplyOptions(const Options<R>& options, const Args& args, typename RecordOf<R>::type& record)
+{
+    for (const Option<R>& option : options)
+        if (args.Has(option.name))
+            option.set(record, args.Value(option.name));
+}
+
+// The help lines of `options`.
+template <class R>
+std::vector<OptionDef> OptionDefs(const Options<R>& options)
+{
+    std::vector<OptionDef> defs;
+    for (const Option<R>& option : options)
+        defs.push_back({option.name, "VALUE", "", false});
+    return defs;
+}
+
+namespace records {
+
+// What a ticket snapshot holds of each record, in snapshot order.
+extern const Columns<Customer> kCustomer;
+extern const Columns<Job> kJob;
+extern const Columns<Formula> kFormula;
+extern const Columns<Truck> kTruck;
+// The truck fields only a snapshot holds.
+extern const Columns<Truck> kTruckTrip;
+extern const Columns<Product> kProduct;
+// The batching figures of a material line and of an extra-product line.
+extern const Columns<DBProduct> kMaterialLine;
+extern const Columns<DBProduct> kProductLine;
+// The ticket's own fields: the columns of its row, then the snapshot's batch section.
+extern const Columns<Ticket> kTicketRow;
+extern const Columns<Ticket> kTicketBatch;
+extern const Columns<DBTicket> kTicketBatching;
+
+// What the master-data loads read beyond the snapshot's fields.
+extern const Columns<Customer> kCustomerUsage;
+extern const Columns<Formula> kFormulaUsage;
+extern const Columns<Truck> kTruckUsage;
+extern const Columns<Product> kProductUsage;
+
+// The fields a master record's "add" and "set" take as options.
+extern const Options<Customer> kCustomerOptions;
+extern const Options<Job> kJobOptions;
+extern const Options<Formula> kFormulaOptions;
+extern const Options<Truck> kTruckOptions;
+extern const Options<Product> kProductOptions;
+// The batch fields "batch queue" takes beyond the ones it always sets.
+extern const Options<Ticket> kBatchOptions;
+
+}  // namespace records
+
+#endif

@@ -1,0 +1,21 @@
+#ifndef MORVIK_TICKETS_H
+#define MORVIK_TICKETS_H
+
+#include <string>
+#include <vector>
+
+#include "DBTicket.h"
+
+// The exports of stored tickets.
+
+// One ticket as a JSON document: its own fields, then "customer", "job",
+// "formula" and "truck" objects, then "materials" and "products" arrays of
+// objects, each field named after its column without "_c".
+std::string TicketJson(const DBTicket& ticket);
+
+// A header line and one record per ticket: identifier, invoice, date,
+// customer, job, delivery site, formula, truck, driver, batch size, total,
+// void (true or false).
+std::string TicketsCsv(const std::vector<Ticket>& tickets);
+
+#endif

@@ -1,0 +1,203 @@
+// morvik's pieces without a database: the command line, the strict numbers,
+// the written values and exports, and the figures of a finished cycle.
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Batches.h"
+#include "Cli.h"
+#include "Output.h"
+#include "SampleTickets.h"
+#include "Tickets.h"
+
+namespace {
+
+struct NumberCase {
+    std::string text;
+    bool valid;
+    double value;
+};
+
+void PrintTo(const NumberCase& c, std::ostream* os)
+{
+    *os << "'" << c.text << "'";
+}
+
+class RealText : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(RealText, IsTheWholeNumberOrAUsageError)
+{
+    if (GetParam().valid)
+        EXPECT_FLOAT_EQ(GetParam().value, ParseReal("--size", GetParam().text));
+    else
+        EXPECT_THROW(ParseReal("--size", GetParam().text), UsageError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RealText,
+                         ::testing::Values(NumberCase{"8", true, 8}, NumberCase{"8.5", true, 8.5},
+                                           NumberCase{"-0.25", true, -0.25}, NumberCase{"+3", true, 3},
+                                           NumberCase{".5", true, 0.5}, NumberCase{"1e3", true, 1000},
+                                           NumberCase{"8x", false, 0}, NumberCase{"abc", false, 0},
+                                           NumberCase{"", false, 0}, NumberCase{" 8", false, 0},
+                                           NumberCase{"8 ", false, 0}, NumberCase{"0x10", false, 0},
+                                           NumberCase{"nan", false, 0}, NumberCase{"-inf", false, 0},
+                                           NumberCase{"1e39", false, 0}, NumberCase{"8,5", false, 0},
+                                           NumberCase{".", false, 0}));
+
+class IntText : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(IntText, IsTheWholeNumberOrAUsageError)
+{
+    if (GetParam().valid)
+        EXPECT_EQ(static_cast<int>(GetParam().value), ParseInt("--cycles", GetParam().text));
+    else
+        EXPECT_THROW(ParseInt("--cycles", GetParam().text), UsageError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IntText,
+                         ::testing::Values(NumberCase{"2", true, 2}, NumberCase{"-7", true, -7},
+                                           NumberCase{"2147483647", true, 2147483647.0},
+                                           NumberCase{"2147483648", false, 0}, NumberCase{"2.5", false, 0},
+                                           NumberCase{"2x", false, 0}, NumberCase{"", false, 0},
+                                           NumberCase{" 2", false, 0}));
+
+TEST(CommandLine, FlagsDatesAndQuantitiesAreStrict)
+{
+    EXPECT_TRUE(ParseFlag("--taxable", "t"));
+    EXPECT_FALSE(ParseFlag("--taxable", "false"));
+    EXPECT_THROW(ParseFlag("--taxable", "yes"), UsageError);
+    EXPECT_EQ("2028-02-29", ParseDate("--date", "2028-02-29"));
+    for (const char* bad : {"2026-02-29", "2026-13-01", "2026-1-01", "2026-01-01x", "20260101"})
+        EXPECT_THROW(ParseDate("--date", bad), UsageError) << bad;
+
+    Quantity q = ParseQuantity("--product", "A=B=2.5@12", true);
+    EXPECT_EQ("A=B", q.id);
+    EXPECT_FLOAT_EQ(2.5, q.amount);
+    EXPECT_TRUE(q.priced);
+    EXPECT_FLOAT_EQ(12, q.price);
+    EXPECT_FALSE(ParseQuantity("--product", "PUMP=1", true).priced);
+    for (const char* bad : {"SAND", "=5", "SAND=", "SAND=5kg", "SAND=5@3"})
+        EXPECT_THROW(ParseQuantity("--material", bad, false), UsageError) << bad;
+}
+
+TEST(CommandLine, OptionsArePairedWithTheirValuesAndCheckedAgainstTheAction)
+{
+    std::vector<OptionDef> defs = {{"size", "SIZE", ""}, {"actual", "P=V", "", true}};
+    Args args({"7", "--size", "--8", "--actual=A=1", "--actual", "B=2", "--", "--size"}, defs);
+    EXPECT_EQ((std::vector<std::string>{"7", "--size"}), args.Positional());
+    EXPECT_EQ("--8", args.Value("size"));
+    EXPECT_EQ((std::vector<std::string>{"A=1", "B=2"}), args.Values("actual"));
+    EXPECT_THROW(args.Required("cycles"), UsageError);
+
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--colour", "red"}, {"--size"},
+                                         {"--size", "1", "--size", "2"}})
+        EXPECT_THROW(Args(bad, defs), UsageError) << bad[0];
+    EXPECT_TRUE(SameId("Mix-30a", "MIX-30A"));
+    EXPECT_FALSE(SameId("Caf\xe9", "CAF\xc9"));
+}
+
+TEST(Output, NumbersAreTheShortestThatReadBack)
+{
+    EXPECT_EQ("87.65", Number(87.65f));
+    EXPECT_EQ("1300", Number(1300.0f));
+    EXPECT_EQ("0.0625", Number(0.0625f));
+    EXPECT_EQ("-2.5", Number(-2.5f));
+    EXPECT_EQ("123456.78", Number(123456.78125f));
+    EXPECT_EQ("0.1", Number(0.1, false));
+    EXPECT_EQ("1e-20", Number(1e-20f));
+}
+
+TEST(Output, TextsStayOnOneLineAndTablesAlign)
+{
+    EXPECT_EQ("a\\nb\\tc\\\\d\\x1b\xe9", OneLine("a\nb\tc\\d\x1b\xe9"));
+    EXPECT_EQ("A    x  1\n"
+              "BBB  y\n"
+              "C       3\n",
+              AlignedTable({{"A", "x", "1"}, {"BBB", "y", ""}, {"C", "", "3"}}));
+}
+
+TEST(Output, JsonIsEscapedUtf8AndNested)
+{
+    EXPECT_EQ("\"Caf\xc3\xa9 \\\"M\xc3\xbcller\\\" \\\\ \\n\\u001b\\f\"",
+              JsonString("Caf\xe9 \"M\xfcller\" \\ \n\x1b\f"));
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("n").Number(2.5f);
+    json.Key("bad").Number(std::numeric_limits<double>::quiet_NaN());
+    json.Key("void").Bool(false);
+    json.Key("none").BeginArray();
+    json.EndArray();
+    json.Key("lines").BeginArray();
+    json.BeginObject();
+    json.Key("id").String("\xff");
+    json.EndObject();
+    json.Integer(-3);
+    json.EndArray();
+    json.EndObject();
+    EXPECT_EQ("{\n  \"n\": 2.5,\n  \"bad\": null,\n  \"void\": false,\n  \"none\": [],\n  \"lines\": [\n    {\n"
+              "      \"id\": \"\xc3\xbf\"\n    },\n    -3\n  ]\n}\n",
+              json.Text());
+}
+
+TEST(Output, CsvQuotesOnlyWhatNeedsIt)
+{
+    EXPECT_EQ("plain,\"a,b\",\"say \"\"hi\"\"\",\"two\nlines\",\"cr\r\",Gro\xc3\x9f,\r\n",
+              CsvRecord({"plain", "a,b", "say \"hi\"", "two\nlines", "cr\r", "Gro\xdf", ""}));
+}
+
+TEST(Exports, ATicketDocumentHoldsItsRecordsAndLines)
+{
+    auto ticket = samples::SpecialTexts();
+    std::string json = TicketJson(*ticket);
+    for (const std::string& member : std::vector<std::string>{
+             "{\n  \"id\": \"X4004\",\n  \"entry\": 104,\n", "\n  \"void\": false,\n", "\n  \"batchsize\": 3.25,\n",
+          "\n  \"instructions\": \"Gate code <4711> & ring\\n\\\"Do not\\\" block the drive\\n"
+          "Ask for J\xc3\xb6rg\\fbring ID\",\n",
+          "\n  \"customer\": {\n    \"id\": \"C&400\",\n    \"name\": \"Sand & Gravel <Caf\xc3\xa9 M\xc3\xbcller>\",\n",
+          "\n  \"truck\": {\n    \"id\": \"T'9\",\n",
+          "\n  \"materials\": [\n    {\n      \"id\": \"SAND\",\n      \"type\": \"agg\",\n",
+          "\n      \"moisture\": 3.5,\n      \"over\": false,\n",
+          "\n  \"products\": [\n    {\n      \"id\": \"PUMP\",\n      \"type\": \"extra\",\n      \"description\": "
+          "\"Pump & boom \\\"36m\\\"\",\n      \"usmetric\": \"\",\n      \"unitmeasure\": \"\",\n      \"taxable\": "
+          "false,\n      \"unitprice\": 150,\n      \"amount\": 1,\n      \"position\": 1\n    }\n  ]\n}\n"})
+        EXPECT_NE(std::string::npos, json.find(member)) << member;
+
+    Ticket voided;
+    voided.Id("T\"1");
+    voided.Void(true);
+    voided.Batchsize(8);
+    voided.Total(798.43f);
+    voided.Deliverto("Lot 7, north");
+    EXPECT_EQ("identifier,invoice,date,customer,job,delivery site,formula,truck,driver,batch size,total,void\r\n"
+              "\"T\"\"1\",0,,,,\"Lot 7, north\",,,,8,798.43,true\r\n",
+              TicketsCsv({voided}));
+}
+
+TEST(FinishedCycle, MaterialsAreWeighedAndTheTicketPriced)
+{
+    DBTicket batch("");
+    batch.Entry(4);
+    samples::AddLine(batch.matl_v, "SAND", "agg", "", 1300, 10400, 0, 0);
+    samples::AddLine(batch.matl_v, "CEM", "cmt", "", 517, 4136, 0, 0);
+    WeighUp(batch, {{"cem", 4150}}, {{"Sand", 5}});
+    EXPECT_FLOAT_EQ(5, batch.matl_v[0]->moisture_c);
+    EXPECT_FLOAT_EQ(10920, batch.matl_v[0]->adjustedtarget_c);
+    EXPECT_FLOAT_EQ(10920, batch.matl_v[0]->actual_c);
+    EXPECT_FLOAT_EQ(4136, batch.matl_v[1]->adjustedtarget_c);
+    EXPECT_FLOAT_EQ(4150, batch.matl_v[1]->actual_c);
+    EXPECT_THROW(WeighUp(batch, {{"GRAVEL", 1}}, {}), Failure);
+
+    batch.FormulaPrice(87.65f);
+    batch.Batchsize(8);
+    batch.SalesTax(7);
+    samples::AddLine(batch.prod_v, "PUMP", "fee", "", 2, 2, 2, 0)->UnitPrice(22.505f);
+    PriceTicket(batch, batch.prod_v);
+    EXPECT_FLOAT_EQ(746.21f, batch.Subtotal());
+    EXPECT_FLOAT_EQ(52.23f, batch.Tax());
+    EXPECT_FLOAT_EQ(798.44f, batch.Total());
+}
+
+}  // namespace
