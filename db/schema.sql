@@ -8,10 +8,10 @@
 -- every load for years (balances, usage totals, delivered quantities,
 -- payment amounts) are numeric, so they stay exact to the cent however large
 -- they grow, and the bookings add to them on the server; dates and times are
--- text in the programs' own formats. There are no primary or unique keys: the
--- operations check uniqueness themselves and report duplicate rows as
--- warnings or errors, which must stay observable. Counters and totals start
--- at 0 because the inserts leave them out.
+-- text in the programs' own formats. There are no primary or unique keys but
+-- the ticket identifier's: the operations check uniqueness themselves and
+-- report duplicate rows as warnings or errors, which must stay observable.
+-- Counters and totals start at 0 because the inserts leave them out.
 
 CREATE SEQUENCE batch_s;
 CREATE SEQUENCE ticket_s;
@@ -67,6 +67,11 @@ CREATE TABLE ticket_t (
     user_c            text,
     modified_c        text
 );
+
+-- A ticket is found by its identifier in any letter case (loads, invoice
+-- numbers), so two identifiers that differ only in case would be one ticket
+-- to the programs: the second is refused.
+CREATE UNIQUE INDEX ticket_t_id_c_key ON ticket_t (LOWER(id_c));
 
 -- The batch queue; a voided batch has timetobatch_c 'VOID'.
 CREATE TABLE batch_t (

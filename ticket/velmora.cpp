@@ -37,6 +37,19 @@ struct PrinterSettings {
     int lines_after;
 };
 
+// More copies or blank lines than any form or office needs come from a
+// mistyped setting; printing them would tie the printer up for hours.
+constexpr int kMostCopies = 50;
+constexpr int kMostLines = 500;
+
+int Capped(const std::string& printer, const char* key, int value, int most)
+{
+    if (value <= most)
+        return value;
+    SYSLOG("%s:%d:%s printer %s: %s=%d is more than %d, %d used\n", printer.c_str(), key, value, most, most);
+    return most;
+}
+
 void Progress(const char* step)
 {
     std::cout << step << std::endl;
@@ -147,9 +160,10 @@ int main(int argc, char** argv)
     PrinterSettings settings;
     settings.raw = printers.ReadBoolEntry(printer, "raw", true);
     settings.code = printers.ReadIntEntry(printer, "code", 10);
-    settings.copies = printers.ReadIntEntry(printer, "copies", 0);
-    settings.lines_before = printers.ReadIntEntry(printer, "lines before", 0);
-    settings.lines_after = printers.ReadIntEntry(printer, "lines after", 0);
+    settings.copies = Capped(printer, "copies", printers.ReadIntEntry(printer, "copies", 0), kMostCopies);
+    settings.lines_before =
+        Capped(printer, "lines before", printers.ReadIntEntry(printer, "lines before", 0), kMostLines);
+    settings.lines_after = Capped(printer, "lines after", printers.ReadIntEntry(printer, "lines after", 0), kMostLines);
 
     if (command == "print" && !printer.empty())
         PrintPath(ticket, printers, printer, settings, plant, reprint);

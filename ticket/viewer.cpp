@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <iostream>
 
+#include <unistd.h>
+
 #include "CGImap.h"
 #include "DBTicket.h"
 #include "FixedPaths.h"
@@ -28,6 +30,11 @@ std::string Money(float value)
 std::string ImagePath(const std::string& id)
 {
     return std::string(fixedpaths::kImageDir) + "sorvane_" + id;
+}
+
+std::string RequestTag()
+{
+    return FormatString(".%d", static_cast<int>(getpid()));
 }
 
 // Every word of a command line goes through ShellQuote, so an id or printer
@@ -60,12 +67,17 @@ void View(const Request& request, const ViewerServices& services)
                              "<div style=\"position:absolute;left:-1000px;width:500px\">"})
         out << line << '\n' << std::flush;
 
-    const std::string ps = ShellQuote(ImagePath(request.id) + ".ps");
+    // The request works in files of its own, so views of one ticket at once
+    // never share a half-written page; its image replaces the ticket's in
+    // one rename.
+    const std::string work = ImagePath(request.id) + RequestTag();
+    const std::string ps = ShellQuote(work + ".ps");
     services.run(FormatString("%s > %s", ShellQuote(fixedpaths::kPsTemplate).c_str(), ps.c_str()));
-    services.run(FormatString("%s %s<%s", ShellQuote(fixedpaths::kTicketToGif).c_str(),
-                              ShellQuote(ImagePath(request.id)).c_str(),
+    services.run(FormatString("%s %s<%s", ShellQuote(fixedpaths::kTicketToGif).c_str(), ShellQuote(work).c_str(),
                               ShellQuote(fixedpaths::kInputFile).c_str()));
-    services.run(FormatString("rm %s", ps.c_str()));
+    services.run(FormatString("mv -f %s %s", ShellQuote(work + ".gif").c_str(),
+                              ShellQuote(ImagePath(request.id) + ".gif").c_str()));
+    services.run(FormatString("rm -f %s", ps.c_str()));
 
     out << "</div>\n" << std::flush;
     out << "<img src=\"/tickets/sorvane_" << HtmlEscape(request.id)
@@ -174,17 +186,21 @@ void ExportMaterials(const DBTicket& ticket, Environment& env)
     }
 }
 
-bool HoldsNul(const std::string& value)
+// No identifier, printer, plant or command comes near this length; a longer
+// value is no real request, only work for the page renderer.
+const size_t kLongestValue = 128;
+
+bool Unfit(const std::string& value)
 {
-    return value.find('\0') != std::string::npos;
+    return value.size() > kLongestValue || value.find('\0') != std::string::npos;
 }
 
-// Whether the request may be served at all: no value may hold a NUL byte
-// (the C strings it travels in would cut it short), and a view's id must
-// name a file inside the ticket image directory.
+// Whether the request may be served at all: no value may be longer than any
+// real one or hold a NUL byte (the C strings it travels in would cut it
+// short), and a view's id must name a file inside the ticket image directory.
 bool Acceptable(const Request& request)
 {
-    if (HoldsNul(request.com) || HoldsNul(request.printer) || HoldsNul(request.id) || HoldsNul(request.plant))
+    if (Unfit(request.com) || Unfit(request.printer) || Unfit(request.id) || Unfit(request.plant))
         return false;
     if (request.com != "view")
         return true;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 
 #include "FormatString.h"
 #include "SysLog.h"
@@ -63,6 +64,9 @@ ConfigRW::ConfigRW(const std::string& name)
     std::string section;
     std::string line;
     while (std::getline(in, line)) {
+        // A file written with CR LF line ends reads as one written with LF.
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         if (line.empty())
             continue;
         if (line[0] == '[') {
@@ -124,7 +128,16 @@ int ConfigRW::ReadIntEntry(const std::string& section, const std::string& key,
                            int default_value) const
 {
     std::string text = ReadStringEntry(section, key, kNotFound);
-    return text == kNotFound ? default_value : atoi(text.c_str());
+    if (text == kNotFound)
+        return default_value;
+    // As atoi reads it, except that a number beyond int stops at its end
+    // rather than being undefined.
+    long long value = std::strtoll(text.c_str(), nullptr, 10);
+    if (value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (value < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
 }
 
 float ConfigRW::ReadFloatEntry(const std::string& section, const std::string& key,

@@ -9,6 +9,9 @@ namespace {
 // settings give the plain "key=value" form.
 std::string ConnValue(const std::string& value)
 {
+    // An empty value must stand as one, or "dbname=" takes the next key.
+    if (value.empty())
+        return "''";
     if (value.find_first_of(" \t\n\r\f\v'\\") == std::string::npos)
         return value;
     std::string quoted = "'";
@@ -29,11 +32,14 @@ std::string DatabaseConnInfo(const Config& settings)
     std::string dbname = settings.ReadStringEntry("database", "dbname", "morvik2");
     std::string user = settings.ReadStringEntry("database", "user", "morvik2");
     std::string passwd = settings.ReadStringEntry("database", "passwd", "");
+    // Without it every connection waits the library's default.
+    std::string timeout = settings.ReadStringEntry("database", "connect timeout", "");
+    std::string wait = timeout.empty() ? "" : " connect_timeout=" + ConnValue(timeout);
 
     if (host == "127.0.0.1" || host == "localhost")
-        return "dbname=" + ConnValue(dbname) + " user=" + ConnValue(user);
+        return "dbname=" + ConnValue(dbname) + " user=" + ConnValue(user) + wait;
     return "hostaddr=" + ConnValue(host) + " port=" + ConnValue(port) + " dbname=" + ConnValue(dbname) +
-           " user=" + ConnValue(user) + " password=" + ConnValue(passwd);
+           " user=" + ConnValue(user) + " password=" + ConnValue(passwd) + wait;
 }
 
 std::string DatabaseConnInfo()

@@ -1,5 +1,7 @@
 #include "PgConnection.h"
 
+#include <cstdlib>
+
 #include "FormatString.h"
 
 PgConnection::PgConnection(const char* conninfo)
@@ -15,11 +17,52 @@ PgConnection::~PgConnection()
     CloseConnection();
 }
 
+namespace {
+
+// Whether the connection string itself sets `keyword`.
+bool Sets(const char* conninfo, const char* keyword)
+{
+    PQconninfoOption* options = PQconninfoParse(conninfo, nullptr);
+    if (!options)
+        return false;
+    bool set = false;
+    for (PQconninfoOption* o = options; o->keyword; ++o)
+        if (std::string(o->keyword) == keyword && o->val && *o->val)
+            set = true;
+    PQconninfoFree(options);
+    return set;
+}
+
+}  // namespace
+
+// A server that accepts the connection and never answers must not hold the
+// program forever.
+std::string PgConnection::WithTimeout(const char* conninfo)
+{
+    std::string effective = conninfo;
+    if (!Sets(conninfo, "connect_timeout") && !getenv("PGCONNECT_TIMEOUT"))
+        effective += FormatString(" connect_timeout=%d", kConnectTimeout);
+    return effective;
+}
+
 ConnStatusType PgConnection::Connect(const char* conninfo)
 {
     CloseConnection();
-    pgConn = PQconnectdb(conninfo);
+    pgConn = PQconnectdb(WithTimeout(conninfo).c_str());
     pgCloseConnection = true;
+    // Statements escape texts by doubling apostrophes, which is sound only
+    // while backslashes are plain characters in literals; no server or
+    // database default may change that under them. A connection that cannot
+    // be set so is not used: its statements fail.
+    if (Status() == CONNECTION_OK) {
+        PGresult* set = PQexec(pgConn, "SET standard_conforming_strings = on");
+        bool ok = PQresultStatus(set) == PGRES_COMMAND_OK;
+        PQclear(set);
+        if (!ok) {
+            PQfinish(pgConn);
+            pgConn = nullptr;
+        }
+    }
     return Status();
 }
 

@@ -17,7 +17,14 @@ public:
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;
 
+    // Every connection reads string literals the standard way, and waits at
+    // most kConnectTimeout seconds for the server unless the connection string
+    // (or PGCONNECT_TIMEOUT) says otherwise.
     ConnStatusType Connect(const char* conninfo);
+    static constexpr int kConnectTimeout = 10;
+    // The connection string Connect opens: `conninfo` with the default
+    // connect_timeout when neither it nor the environment sets one.
+    static std::string WithTimeout(const char* conninfo);
     void CloseConnection();
 
     ConnStatusType Status() const;

@@ -193,6 +193,19 @@ TEST_F(VelmoraTest, PrintSendsEachCopyAsItsOwnJobWithANewInvoice)
     EXPECT_NE(Job(1, "data"), Job(2, "data"));
 }
 
+TEST_F(VelmoraTest, AbsurdCopiesAndBlankLinesAreCappedAndSaidInTheLog)
+{
+    WritePrinters("[ticket1]\ncopies=2000000000\nlines before=2000000000\nlines after=99999999999\n");
+    ProcessResult r = Velmora({"print", "ticket1", "T1001", "1", "yes"});
+    EXPECT_EQ(0, r.exitStatus);
+    EXPECT_NE(std::string::npos, r.err.find("printer ticket1: copies=2000000000 is more than 50, 50 used"));
+    EXPECT_NE(std::string::npos, r.err.find("printer ticket1: lines before=2000000000 is more than 500, 500 used"));
+    EXPECT_NE(std::string::npos, r.err.find("printer ticket1: lines after=2147483647 is more than 500, 500 used"));
+    ASSERT_EQ(50, JobCount());
+    imperial->Invoice(1);
+    EXPECT_EQ(Layout(*imperial, 500, 500, "", true, true), Job(50, "data"));
+}
+
 TEST_F(VelmoraTest, EveryPrintTakesTheNextInvoiceAndStoresItOnTheRowFound)
 {
     WritePrinters("[ticket1]\ncopies=1\n");

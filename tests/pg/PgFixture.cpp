@@ -31,6 +31,14 @@ void PgFixture::Exec(const std::string& sql)
     PQclear(result);
 }
 
+bool PgFixture::TryExec(const std::string& sql)
+{
+    PGresult* result = PQexec(conn, sql.c_str());
+    ExecStatusType status = PQresultStatus(result);
+    PQclear(result);
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
 std::optional<std::string> PgFixture::Query(const std::string& sql)
 {
     PGresult* result = PQexec(conn, sql.c_str());

@@ -26,6 +26,8 @@ protected:
 
     // Runs a statement; a failure fails the test with the server's message.
     void Exec(const std::string& sql);
+    // Runs a statement the server may refuse; whether it ran.
+    bool TryExec(const std::string& sql);
     // The single value a query returns, nullopt for NULL. Anything but one
     // row of one column fails the test.
     std::optional<std::string> Query(const std::string& sql);

@@ -34,14 +34,19 @@ LatinEncoding 96 /grave put
 /FR { /Helvetica-Latin findfont 10 scalefont setfont } bind def
 /FM { /Helvetica-Latin findfont 9 scalefont setfont } bind def
 /FS { /Helvetica-Bold-Latin findfont 7 scalefont setfont } bind def
-% string maxwidth -> string cut at the end until it fits; a long value
-% never runs into the next column.
+% string maxwidth -> the longest leading part of string that fits, so a
+% long value never runs into the next column. The widths of its characters
+% are added one by one: however long the value, each is measured once.
 /fit {
-  exch {
-    dup stringwidth pop 2 index le { exit } if
-    dup length 1 sub 0 exch getinterval
+  /fitmax exch def /fitstr exch def
+  0 0                                             % count width
+  {
+    1 index fitstr length ge { exit } if
+    fitstr 2 index 1 getinterval stringwidth pop add
+    dup fitmax gt { exit } if
+    exch 1 add exch
   } loop
-  exch pop
+  pop fitstr exch 0 exch getinterval
 } bind def
 /L { fit 3 1 roll moveto show } bind def                   % x y s w
 /R { fit dup stringwidth pop 4 -1 roll exch sub 3 -1 roll moveto show } bind def % xright y s w

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -362,10 +364,16 @@ std::string ViewTail(const std::string& imageId)
 const std::string kVelmora = fixedpaths::kVelmora;
 const std::string kImage = std::string(fixedpaths::kImageDir) + "sorvane_";
 
+// A view works in files of its request's own: the image path, a dot and the
+// process number.
+const std::string kTag = "." + std::to_string(getpid());
+
 std::vector<std::string> ViewCommands(const std::string& image)
 {
-    return {std::string(fixedpaths::kPsTemplate) + " > " + image + ".ps",
-            std::string(fixedpaths::kTicketToGif) + " " + image + "<" + fixedpaths::kInputFile, "rm " + image + ".ps"};
+    const std::string work = image + kTag;
+    return {std::string(fixedpaths::kPsTemplate) + " > " + work + ".ps",
+            std::string(fixedpaths::kTicketToGif) + " " + work + "<" + fixedpaths::kInputFile,
+            "mv -f " + work + ".gif " + image + ".gif", "rm -f " + work + ".ps"};
 }
 
 // Stands in for the database, the environment, the shell and standard
@@ -421,7 +429,7 @@ TEST_F(ServeTest, ViewRunsTheScriptsInsideTheOffScreenElement)
     Serve("com=view&id=T123&printer=lp&plant=2");
     EXPECT_EQ(kViewHead + ViewTail("T123"), out.str());
     EXPECT_EQ(ViewCommands(kImage + "T123"), Commands());
-    ASSERT_EQ(3u, runs.size());
+    ASSERT_EQ(4u, runs.size());
     for (const Run& run : runs) {
         EXPECT_EQ(kViewHead, run.pageSoFar) << run.command;
         // The scripts read the ticket from the environment.
@@ -499,16 +507,23 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"id=T1%0Arm%20-rf%20x&printer=a%20b", "T1\nrm -rf x",
                     {kVelmora + " print 'a b' 'T1\nrm -rf x' '' yes >&2"}, kPrintPage},
         HostileCase{"com=view&id=%24(touch%20p)", "$(touch p)",
-                    {std::string(fixedpaths::kPsTemplate) + " > '" + kImage + "$(touch p).ps'",
-                     std::string(fixedpaths::kTicketToGif) + " '" + kImage + "$(touch p)'<" + fixedpaths::kInputFile,
-                     "rm '" + kImage + "$(touch p).ps'"},
+                    {std::string(fixedpaths::kPsTemplate) + " > '" + kImage + "$(touch p)" + kTag + ".ps'",
+                     std::string(fixedpaths::kTicketToGif) + " '" + kImage + "$(touch p)" + kTag + "'<" +
+                         fixedpaths::kInputFile,
+                     "mv -f '" + kImage + "$(touch p)" + kTag + ".gif' '" + kImage + "$(touch p).gif'",
+                     "rm -f '" + kImage + "$(touch p)" + kTag + ".ps'"},
                     kViewHead + ViewTail("$(touch p)")},
         HostileCase{"com=view&id=a%22b<c>'%26;x", "a\"b<c>'&;x",
-                    {std::string(fixedpaths::kPsTemplate) + " > '" + kImage + "a\"b<c>'\\''&;x.ps'",
-                     std::string(fixedpaths::kTicketToGif) + " '" + kImage + "a\"b<c>'\\''&;x'<" +
+                    {std::string(fixedpaths::kPsTemplate) + " > '" + kImage + "a\"b<c>'\\''&;x" + kTag + ".ps'",
+                     std::string(fixedpaths::kTicketToGif) + " '" + kImage + "a\"b<c>'\\''&;x" + kTag + "'<" +
                          fixedpaths::kInputFile,
-                     "rm '" + kImage + "a\"b<c>'\\''&;x.ps'"},
+                     "mv -f '" + kImage + "a\"b<c>'\\''&;x" + kTag + ".gif' '" + kImage + "a\"b<c>'\\''&;x.gif'",
+                     "rm -f '" + kImage + "a\"b<c>'\\''&;x" + kTag + ".ps'"},
                     kViewHead + ViewTail("a&quot;b&lt;c&gt;&#39;&amp;;x")}));
+
+// A value longer than any real identifier, printer or plant.
+const std::string kLongQuery = "com=view&id=T1&plant=" + std::string(8192, '7');
+const char* const kTooLong = kLongQuery.c_str();
 
 class RefusedServeTest : public ServeTest, public ::testing::WithParamInterface<const char*> {};
 
@@ -526,6 +541,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, RefusedServeTest,
                                            "com=view&id=", "com=view", "com=view&id=T1%2F..",
                                            "com=view&id=T1%00.png", "com=print&id=T1%00;rm",
                                            "com=save&id=T1&printer=lp%00x", "id=T1&plant=1%00",
-                                           "com=view%00&id=T1"));
+                                           "com=view%00&id=T1", kTooLong));
 
 }  // namespace

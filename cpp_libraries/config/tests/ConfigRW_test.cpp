@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, ConfigGrammar, ::testing::Values(
     FileCase{"[db]\nk=a=b\n=v\n", "[db]k:<a=b>;:<v>;"},
     FileCase{"[printer1] old\nk=v\n[a]b]\nk=w\n", "[printer1]k:<v>;[a]k:<w>;"},
     FileCase{"top=1\n[broken\nk=v\n[]\nj=w\n", "[]top:<1>;k:<v>;j:<w>;"},
-    FileCase{"[s]\r\nk=v\r\n", "[s]k:<v\r>;"},
+    FileCase{"[s]\r\nk=v\r\nraw=t\r\nmid=a\rb\r\n", "[s]k:<v>;raw:<t>;mid:<a\rb>;"},
     FileCase{"[s]\n#note\n#k=v\n;x=y\n", "[s]#k:<v>;;x:<y>;"},
     FileCase{"\n\n[s]\n\nk=v\n\nlast=end", "[s]k:<v>;last:<end>;"},
     FileCase{"[empty]\n[b]\nx=1\n[a]\ny=2\n[b]\nz=3\nx=4\n", "[b]x:<1>;z:<3>;x:<4>;[a]y:<2>;"},
@@ -121,7 +121,7 @@ TEST_F(ConfigFiles, LookupsFindTheFirstValueOrGiveTheDefault)
 {
     WriteFile("test.f",
               "[s]\nport = 5432\nk=\nk=first\nk=second\nt=t\ntrue=true\nT=T\none=1\nf=f\n"
-              "abc=abc\nmixed=12abc\nneg= -7\npi=3.25\nmarker=default_value\nnone=\n");
+              "abc=abc\nmixed=12abc\nneg= -7\npi=3.25\nmarker=default_value\nnone=\nhuge=99999999999\n");
     ConfigRW config("test.f");
     EXPECT_EQ(config.ReadStringEntry("s", "port", "DEF"), "DEF");
     EXPECT_EQ(config.ReadStringEntry("s", "k", "DEF"), "first");
@@ -135,6 +135,7 @@ TEST_F(ConfigFiles, LookupsFindTheFirstValueOrGiveTheDefault)
     EXPECT_EQ(config.ReadIntEntry("s", "abc", 5), 0);
     EXPECT_EQ(config.ReadIntEntry("s", "mixed", 5), 12);
     EXPECT_EQ(config.ReadIntEntry("s", "neg", 5), -7);
+    EXPECT_EQ(config.ReadIntEntry("s", "huge", 5), 2147483647);
     EXPECT_EQ(config.ReadIntEntry("s", "marker", 5), 5);
     EXPECT_EQ(config.ReadIntEntry("nosection", "abc", 5), 5);
     EXPECT_FLOAT_EQ(config.ReadFloatEntry("s", "pi", 1.0f), 3.25f);

@@ -202,4 +202,39 @@ TEST(PgConnectionTest, UnreachableServerFailsTheFirstStatementWithTheConnectMess
     EXPECT_THROW(db.GetString(0, "x"), std::out_of_range);
 }
 
+TEST(PgConnectionTest, EveryConnectionWaitsABoundedTime)
+{
+    EXPECT_EQ(PgConnection::WithTimeout("dbname=morvik2"), "dbname=morvik2 connect_timeout=10");
+    EXPECT_EQ(PgConnection::WithTimeout("connect_timeout=3 dbname=x"), "connect_timeout=3 dbname=x");
+    EXPECT_EQ(PgConnection::WithTimeout("password='connect_timeout=3'"),
+              "password='connect_timeout=3' connect_timeout=10");
+}
+
+// A server that takes the connection and never answers: the kernel completes
+// the handshake on a listening socket nobody accepts from.
+TEST(PgConnectionTest, ASilentServerFailsTheConnectionInsteadOfHanging)
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_TRUE(fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                listen(fd, 4) == 0 && getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+    PgSqlDatabase db("hostaddr=127.0.0.1 port=" + std::to_string(ntohs(address.sin_port)) +
+                     " dbname=morvik2 user=morvik2 connect_timeout=2");
+    close(fd);
+    EXPECT_TRUE(db.ConnectionBad());
+    EXPECT_NE(db.ErrorMessage().find("timeout"), std::string::npos) << db.ErrorMessage();
+}
+
+TEST_F(PgSqlDatabaseTest, ConnectionsReadLiteralsTheStandardWayWhateverTheDatabaseSays)
+{
+    Exec("ALTER DATABASE morvik2 SET standard_conforming_strings = off");
+    PgSqlDatabase db(kOwnerConnInfo);
+    Exec("ALTER DATABASE morvik2 RESET standard_conforming_strings");
+    ASSERT_EQ(db.ExecTuplesOk("SELECT 'a\\'::text AS v"), 1) << db.ErrorMessage();
+    EXPECT_EQ(db.GetString(0, "v"), "a\\");
+}
+
 }

@@ -426,7 +426,7 @@ struct IdCase {
     std::string requested;
     int entry;            // of the ticket found; 0 for none
     const char* warning;  // the warning logged, if any
-    bool caseVariant;     // a second row differs from T1001 only in letter case
+    bool caseVariant;     // a second row differing from T1001 only in letter case is tried
 };
 
 // Printed by name: gtest would otherwise dump the bytes, padding included.
@@ -445,10 +445,11 @@ TEST_P(IdLookup, FindsExactlyTheTicketWhoseIdMatchesIgnoringCase)
     quoted->Id("O'Neil-7");
     Store(*quoted);
     if (c.caseVariant) {
+        // The schema refuses it: the programs could not tell the two apart.
         auto lower = samples::Imperial();
         lower->Entry(201);
         lower->Id("t1001");
-        Store(*lower);
+        EXPECT_FALSE(TryExec(samples::InsertStatement(*lower)));
     }
 
     DBTicket t(kOwnerConnInfo);
@@ -481,7 +482,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IdCase{"Apostrophe", "o'neil-7", 102, nullptr, false},
                       IdCase{"Unknown", "NOPE", 0, "zero results for query", false},
                       IdCase{"Injection", "x' OR '1'='1", 0, "zero results for query", false},
-                      IdCase{"CaseVariants", "T1001", 0, "more than one result for query", true}),
+                      IdCase{"CaseVariants", "t1001", 101, nullptr, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- attached objects with an empty identifier ----

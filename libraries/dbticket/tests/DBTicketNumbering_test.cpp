@@ -149,6 +149,31 @@ TEST_F(NumberingTest, AFailedInvoiceUpdateStillUsesUpItsNumber)
     EXPECT_EQ("2", InvoiceOf("T1001"));
 }
 
+// A database whose default reads backslashes in literals as escapes.
+class EscapingDatabase : public NumberingTest {
+protected:
+    void SetUp() override
+    {
+        NumberingTest::SetUp();
+        Exec("ALTER DATABASE morvik2 SET standard_conforming_strings = off");
+    }
+    void TearDown() override
+    {
+        TryExec("ALTER DATABASE morvik2 RESET standard_conforming_strings");
+        NumberingTest::TearDown();
+    }
+};
+
+TEST_F(EscapingDatabase, AnIdentifierStaysOneText)
+{
+    Store(*samples::Imperial());
+    const std::string id = "\\'); UPDATE ticket_t SET total_c=666; --";
+    DBTicket t(kOwnerConnInfo);
+    EXPECT_TRUE(t.LoadXmlById(id));
+    t.NextInvoice();
+    EXPECT_EQ("0", Query("SELECT count(*) FROM ticket_t WHERE total_c=666 OR invoice_c<>0").value_or(""));
+}
+
 // ---- delivery counters ----
 
 struct NoCountCase {

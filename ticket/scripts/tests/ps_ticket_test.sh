@@ -138,6 +138,10 @@ check "crowded ticket keeps the total" contains "$work/full.ps.txt" "1294.70"
 long=$(printf '%0300d' 0 | tr 0 W)
 rich "$work/long.ps" customerline1="$long"
 check "long value renders without error" renders_clean "$work/long.ps"
+# Cutting takes one pass over a value: 8 KB render as fast as a short one.
+huge=$(printf '%08192d' 0 | tr 0 W)
+rich "$work/huge.ps" plant="$huge" customerline1="$huge"
+check "an 8 KB value renders without error" renders_clean "$work/huge.ps"
 text_of "$work/long.ps"
 ws=$(tr -cd W <"$work/long.ps.txt" | wc -c)
 check "long value is cut to its column ($ws of 300 shown)" test "$ws" -gt 10 -a "$ws" -lt 100
