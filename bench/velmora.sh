@@ -1,60 +1,110 @@
 #!/usr/bin/env bash
-# Times "velmora view" of a ticket with 12 materials and 8 extra products
-# against the floor: the same statements, each on its own new connection, run
-# by a minimal libpq program. Prints the medians and, last, "ratio: X".
+# Times "velmora view" of tickets with 0 + 0, 12 + 8 and 50 + 50 materials and
+# extra products against the floor: as many bare connections ("SELECT 1" on a
+# new connection each) as the view opens, timed in the same run.
+# Prints each ticket's medians and their ratio, and last "ratio: X" for the
+# 12 + 8 ticket.
 #
-#   bench/velmora.sh [RUNS]     (default 40)
+# With --pooler the same is timed once more through a PgBouncer the script
+# starts on ports of its own (and stops again), and the ratio of the pooled
+# view time to the direct one is printed too.
+#
+#   bench/velmora.sh [--pooler] [RUNS]     (default 30)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
-runs=${1:-40}
+pooled=false
+if [ "${1:-}" = --pooler ]; then
+    pooled=true
+    shift
+fi
+runs=${1:-30}
 build=$top/build/bench
 root=$build/root
 pg=$build/pg
+pool=$build/pooler
 
 scripts/install-deps.sh
 cmake -S "$top" -B "$build" -DMORVIK_ROOT="$root" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target velmora morvik-samples velmora-floor >/dev/null
+cmake --build "$build" -j"$(nproc)" --target velmora velmora-floor velmora-bench-tickets >/dev/null
 
-trap 'scripts/pgcluster.sh stop "$pg" >/dev/null' EXIT
+trap 'scripts/pooler.sh stop "$pool" >/dev/null || true; scripts/pgcluster.sh stop "$pg" >/dev/null' EXIT
 scripts/pgcluster.sh start "$pg" >/dev/null
 set -a
 . "$pg/env"
 set +a
-"$build/tests/support/morvik-samples" >/dev/null
+"$build/bench/velmora-bench-tickets"
+if $pooled; then
+    scripts/pooler.sh start "$pool" "$pg" >/dev/null
+fi
 
 cfg=$root/usr/local/morvik/cfg
 mkdir -p "$cfg"
 printf '[database]\nhost addr=localhost\n' >"$cfg/database.f"
 : >"$cfg/printers.f"
 
-velmora=("$build/ticket/velmora" view "" L5005 1 yes)
+tickets=(B0-0 B12-8 B50-50)
+view() { "$build/ticket/velmora" view "" "$1" 1 yes >/dev/null 2>&1; }
 
-# Learn velmora's statements from the server's own statement log.
-psql -X -q -U postgres -d morvik2 -c "ALTER SYSTEM SET log_statement = 'all'" -c "SELECT pg_reload_conf()" >/dev/null
+# The connections of each view, counted in the server's own log.
+psql -X -q -U postgres -d morvik2 -c "ALTER SYSTEM SET log_connections = on" -c "SELECT pg_reload_conf()" >/dev/null
 sleep 1
-mark=$(wc -l <"$pg/server.log")
-"${velmora[@]}" >/dev/null 2>&1
-sleep 1
-tail -n +"$((mark + 1))" "$pg/server.log" | sed -n 's/.*LOG:  statement: //p' >"$build/statements.sql"
-psql -X -q -U postgres -d morvik2 -c "ALTER SYSTEM RESET log_statement" -c "SELECT pg_reload_conf()" >/dev/null
-count=$(wc -l <"$build/statements.sql")
-[ "$count" -gt 0 ] || { echo "no statements were logged" >&2; exit 1; }
-echo "statements per view: $count"
+declare -A connections
+for t in "${tickets[@]}"; do
+    mark=$(wc -l <"$pg/server.log")
+    view "$t"
+    sleep 0.5
+    connections[$t]=$(tail -n +"$((mark + 1))" "$pg/server.log" | grep -c 'connection authorized: user=morvik2' || true)
+    [ "${connections[$t]}" -gt 0 ] || { echo "no connections were logged for $t" >&2; exit 1; }
+done
+psql -X -q -U postgres -d morvik2 -c "ALTER SYSTEM RESET log_connections" -c "SELECT pg_reload_conf()" >/dev/null
 
-now() { date +%s%N; }
+# Microseconds one command takes.
+elapsed() {
+    local start=$EPOCHREALTIME
+    "$@"
+    local end=$EPOCHREALTIME
+    echo $((${end/./} - ${start/./}))
+}
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-: >"$build/velmora.times"
-: >"$build/floor.times"
+times=$build/times
+rm -rf "$times"
+mkdir -p "$times"
+routes=(direct)
+if $pooled; then
+    routes+=(pooled)
+fi
 for ((i = 0; i < runs; i++)); do
-    t0=$(now); "${velmora[@]}" >/dev/null 2>&1; t1=$(now)
-    "$build/bench/velmora-floor" "$build/statements.sql" >/dev/null; t2=$(now)
-    echo $(((t1 - t0) / 1000)) >>"$build/velmora.times"
-    echo $(((t2 - t1) / 1000)) >>"$build/floor.times"
+    for route in "${routes[@]}"; do
+        set -a
+        if [ "$route" = pooled ]; then . "$pool/env"; else . "$pg/env"; fi
+        set +a
+        for t in "${tickets[@]}"; do
+            elapsed view "$t" >>"$times/$route.$t.view"
+            elapsed "$build/bench/velmora-floor" "${connections[$t]}" >>"$times/$route.$t.bare"
+        done
+    done
 done
-v=$(median <"$build/velmora.times")
-f=$(median <"$build/floor.times")
-echo "velmora median: ${v} us over $runs runs"
-echo "floor median:   ${f} us"
-awk -v v="$v" -v f="$f" 'BEGIN { printf "ratio: %.3f\n", v / f }'
+
+declare -A view_us bare_us
+for route in "${routes[@]}"; do
+    echo "$route: medians over $runs runs"
+    printf '  %-8s %11s %10s %10s %7s\n' ticket connections view_ms bare_ms ratio
+    for t in "${tickets[@]}"; do
+        view_us[$route.$t]=$(median <"$times/$route.$t.view")
+        bare_us[$route.$t]=$(median <"$times/$route.$t.bare")
+        awk -v t="$t" -v n="${connections[$t]}" -v v="${view_us[$route.$t]}" -v b="${bare_us[$route.$t]}" \
+            'BEGIN { printf "  %-8s %11d %10.1f %10.1f %7.3f\n", t, n, v / 1000, b / 1000, v / b }'
+    done
+done
+# a / b, with three decimals
+quotient() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+ratio() { quotient "${view_us[direct.$1]}" "${bare_us[direct.$1]}"; }
+echo "ratio(50+50) / ratio(0+0): $(quotient "$(ratio B50-50)" "$(ratio B0-0)")"
+if $pooled; then
+    for t in "${tickets[@]}"; do
+        echo "pooled/direct view time $t: $(quotient "${view_us[pooled.$t]}" "${view_us[direct.$t]}")"
+    done
+fi
+echo "ratio: $(ratio B12-8)"

@@ -255,11 +255,11 @@ CREATE TABLE truck_w (column_c text, default_c text, position_c integer);
 -- New tickets belong to plant 1 unless a default says otherwise.
 INSERT INTO batchcounter_t (plant_c, loadsdelivered_c, yardsdelivered_c) VALUES (1, 0, 0);
 
--- pgxml_xpath(document, path, toptag, septag): the text of the first node
--- that path selects in document, or NULL when there is none (a missing or an
--- empty element). toptag and septag belong to the four-argument form the
--- loaders call; they pass empty ones and read a single value, so both are
--- unused.
+-- pgxml_xpath_parsed(document, path, toptag, septag): the text of the first
+-- node that path selects in document, or NULL when there is none (a missing
+-- or an empty element), as PostgreSQL's XPath reads it. toptag and septag
+-- belong to the four-argument form the loaders call; they pass empty ones and
+-- read a single value, so both are unused.
 --
 -- xpath() reads a document without an XML declaration as UTF-8 and fails on
 -- the first Latin-1 byte above 127, so the document is declared ISO-8859-1.
@@ -275,7 +275,7 @@ INSERT INTO batchcounter_t (plant_c, loadsdelivered_c, yardsdelivered_c) VALUES 
 -- writes a carriage return as "&#x0d;", which that decoder does not know, so
 -- it is turned back into the byte here. (The XML parser reads a carriage
 -- return written as the plain byte as a line feed; only "&#13;" keeps it.)
-CREATE FUNCTION pgxml_xpath(document text, path text, toptag text, septag text)
+CREATE FUNCTION pgxml_xpath_parsed(document text, path text, toptag text, septag text)
 RETURNS text
 LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
 AS $$
@@ -287,6 +287,73 @@ AS $$
                        'LATIN1'),
                    'UTF8'),
                '&#x0d;', chr(13))
+$$;
+
+-- pgxml_xpath(document, path, toptag, septag): what pgxml_xpath_parsed
+-- returns, found by string search where it can be. A ticket load calls it
+-- for every value it reads, and parsing the whole snapshot for each value
+-- made the cost of a value grow with the size of the ticket.
+--
+-- The loaders' paths name a leaf of a section (//ticket_t/job_t/city_c/text())
+-- or of a numbered entry (//ticket_t/materials_t/matl[@num=3]/id_c/text()).
+-- In a snapshot as the writer builds it (sections and entries hold leaves
+-- only, nothing stands between elements, "<" in a text is always escaped)
+-- the first "<job_t>" or "<matl num="3">" is that container and the first
+-- "<city_c>" after it, if it comes before the container closes, is the leaf.
+-- Its raw text becomes what the parser returns: a carriage return, alone or
+-- before a line feed, is read as a line feed; "&apos;" and "&quot;" come back
+-- plain while "&amp;", "&lt;" and "&gt;" stay; an empty or missing leaf is
+-- NULL.
+--
+-- The parser answers everything else: any other path, a container that is
+-- not there, and a text holding what the writer never writes (a raw ">", a
+-- control character XML forbids, a character reference or another "&"),
+-- which the parser rejects or decodes in its own way. The rest of the
+-- document is not checked, so a snapshot damaged elsewhere still gives its
+-- intact values where the parser would fail on it.
+--
+-- PL/pgSQL rather than a C function, which would need the server's
+-- development headers and a superuser to install; and rather than an SQL
+-- function, which the planner would inline and parse again at each of the
+-- up to 44 calls of a statement, on a new connection every time. This one is
+-- compiled once per connection, and a call costs microseconds.
+CREATE FUNCTION pgxml_xpath(document text, path text, toptag text, septag text)
+RETURNS text
+LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE
+AS $$
+DECLARE
+    -- city_c and job_t, or id_c and matl[@num=3].
+    leaf text := split_part(path, '/', -2);
+    container text := split_part(path, '/', -3);
+    found integer;
+    value text;
+BEGIN
+    IF right(path, 7) = '/text()' AND leaf <> ''
+       -- Names and at most an entry number: no wildcard, axis or function.
+       AND translate(path, 'abcdefghijklmnopqrstuvwxyz0123456789_/', '') IN ('()', '[@=]()')
+       AND (split_part(left(path, -length(leaf) - 8), '[', 1) IN
+                ('//ticket_t/batch_t', '//ticket_t/customer_t', '//ticket_t/job_t',
+                 '//ticket_t/formula_t', '//ticket_t/truck_t',
+                 '//ticket_t/materials_t/matl', '//ticket_t/products_t/prod')
+            OR path IN ('//ticket_t/materials_t/nummatl_c/text()',
+                        '//ticket_t/products_t/numprod_c/text()')) THEN
+        found := strpos(document, '<' || replace(replace(container, '[@num=', ' num="'), ']', '">'));
+        -- The raw text ("" for an empty or missing leaf), or NULL for a
+        -- missing container or a text the writer does not write.
+        value := substring(
+            split_part(split_part(split_part(
+                CASE WHEN found > 0 THEN substr(document, found) END,
+                '</' || split_part(container, '[', 1) || '>', 1),
+                '<' || leaf || '>', 2),
+                '<', 1)
+            FROM '^(?:[^<>&\x01-\x08\x0b\x0c\x0e-\x1f]|&(?:amp|lt|gt|apos|quot);)*$');
+        IF value IS NOT NULL THEN
+            RETURN NULLIF(replace(replace(replace(replace(value,
+                       E'\r\n', E'\n'), E'\r', E'\n'), '&apos;', ''''), '&quot;', '"'), '');
+        END IF;
+    END IF;
+    RETURN pgxml_xpath_parsed(document, path, toptag, septag);
+END
 $$;
 
 -- sorvane connects as nobody: it reads tickets, and a print it hands to

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libpq-dev libpstreams-dev libgtest-dev
-          postgresql-15 postgresql-client-15 valgrind
+          postgresql-15 postgresql-client-15 pgbouncer valgrind cups cups-bsd
           ghostscript fonts-urw-base35 netpbm lighttpd curl chromium)
 
 missing=()

@@ -52,9 +52,13 @@ ConnStatusType PgConnection::Connect(const char* conninfo)
     pgCloseConnection = true;
     // Statements escape texts by doubling apostrophes, which is sound only
     // while backslashes are plain characters in literals; no server or
-    // database default may change that under them. A connection that cannot
-    // be set so is not used: its statements fail.
-    if (Status() == CONNECTION_OK) {
+    // database default may change that under them. The server reports the
+    // setting when the connection opens, so only a connection that has it off
+    // costs a statement; one that cannot be set is not used: its statements
+    // fail.
+    const char* standard = Status() == CONNECTION_OK ? PQparameterStatus(pgConn, "standard_conforming_strings")
+                                                     : nullptr;
+    if (Status() == CONNECTION_OK && !(standard && std::string(standard) == "on")) {
         PGresult* set = PQexec(pgConn, "SET standard_conforming_strings = on");
         bool ok = PQresultStatus(set) == PGRES_COMMAND_OK;
         PQclear(set);

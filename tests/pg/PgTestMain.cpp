@@ -1,7 +1,9 @@
 // main() of the database tests. The programs' connection strings name no
 // host, so libpq takes the server from PGHOST and PGPORT; setting them here
 // points the code under test, and every child process it starts, at the
-// test cluster that scripts/pgcluster.sh describes in its env file.
+// test cluster that scripts/pgcluster.sh describes in its env file, or at
+// whatever the env file named by MORVIK_PG_ENV describes (the pooler's, when
+// the tests run through it).
 
 #include <cstdlib>
 #include <fstream>
@@ -38,8 +40,10 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     // Test discovery at build time only lists the cases; no cluster runs then.
     if (!GTEST_FLAG_GET(list_tests)) {
-        if (!LoadClusterEnv(MORVIK_PGTEST_ENV)) {
-            std::cerr << "no test cluster: " << MORVIK_PGTEST_ENV
+        const char* other = getenv("MORVIK_PG_ENV");
+        const char* env = other ? other : MORVIK_PGTEST_ENV;
+        if (!LoadClusterEnv(env)) {
+            std::cerr << "no test cluster: " << env
                       << " is missing or incomplete; ctest starts the cluster with the test "
                          "pg_start (scripts/pgcluster.sh start DIR)\n";
             return 1;

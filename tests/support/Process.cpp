@@ -3,10 +3,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +28,21 @@ TempDir::~TempDir()
     std::string command = "rm -rf '" + path + "'";
     if (std::system(command.c_str()) != 0)
         std::fprintf(stderr, "could not remove %s\n", path.c_str());
+}
+
+int FreePort()
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof addr;
+    bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), length) == 0 &&
+                 getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length) == 0;
+    close(fd);
+    if (!bound)
+        throw std::runtime_error("no free port on 127.0.0.1");
+    return ntohs(addr.sin_port);
 }
 
 std::string ReadFile(const std::string& path)
@@ -94,4 +112,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     result.out = ReadFile(outPath);
     result.err = ReadFile(errPath);
     return result;
+}
+
+std::vector<std::string> Bounded(std::vector<std::string> argv, int seconds)
+{
+    argv.insert(argv.begin(), {"/usr/bin/timeout", "-k", "5", std::to_string(seconds)});
+    return argv;
 }

@@ -28,6 +28,13 @@ struct ProcessResult {
 // standard input from /dev/null, and collects its output.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
 
+// argv under timeout(1): a program that hangs is ended after `seconds` and
+// reports status 124, so the test fails instead of stalling the suite.
+std::vector<std::string> Bounded(std::vector<std::string> argv, int seconds = 120);
+
+// A TCP port on 127.0.0.1 that nothing listens on when the call returns.
+int FreePort();
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);

@@ -1,0 +1,132 @@
+#!/bin/bash
+# A PgBouncer in session pooling mode in front of a cluster that
+# scripts/pgcluster.sh runs, for the tests and the benchmark.
+#
+#   pooler.sh start DIR CLUSTER-DIR   start one in front of the cluster of
+#                                     CLUSTER-DIR, listening on a unix socket
+#                                     and on 127.0.0.1 at a free port, and
+#                                     write DIR/env (PGHOST=..., PGPORT=...)
+#   pooler.sh stop DIR                stop it; nothing to do when none runs
+#
+# It serves the database morvik2 to the roles morvik2, nobody and postgres,
+# trusting them as the cluster does. pgbouncer refuses to run as root, so
+# under root it runs as the OS user postgres. Its files (configuration, log,
+# socket) live in a private directory under /tmp, which DIR/pooler names:
+# that user may not be able to enter DIR, and a socket path must be short.
+
+set -eu
+
+die() {
+    echo "pooler.sh: $*" >&2
+    exit 1
+}
+
+usage() {
+    echo "usage: pooler.sh start DIR CLUSTER-DIR | stop DIR" >&2
+    exit 2
+}
+
+[ $# -ge 2 ] || usage
+command=$1
+dir=$2
+
+pgbouncer=$(command -v pgbouncer || echo /usr/sbin/pgbouncer)
+[ -x "$pgbouncer" ] || die "pgbouncer is missing; install the pgbouncer package (scripts/install-deps.sh)"
+
+if [ "$(id -u)" -eq 0 ]; then
+    id postgres >/dev/null 2>&1 || die "running as root needs the OS user postgres, which does not exist"
+    owner=postgres
+    as_owner() { (cd / && runuser -u postgres -- "$@"); }
+else
+    owner=$(id -un)
+    as_owner() { "$@"; }
+fi
+
+stop() {
+    rm -f "$dir/env"
+    [ -f "$dir/pooler" ] || return 0
+    local base pid
+    base=$(cat "$dir/pooler")
+    pid=$(cat "$base/pgbouncer.pid" 2>/dev/null || true)
+    if [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null; then
+        for _ in $(seq 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+    fi
+    rm -rf "$base"
+    rm -f "$dir/pooler" "$dir/pgbouncer.log"
+}
+
+# A port nothing on 127.0.0.1 answers on; start retries if another process
+# takes it in between.
+pick_port() {
+    local port
+    while :; do
+        port=$((20000 + RANDOM % 40000))
+        if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+            echo "$port"
+            return
+        fi
+    done
+}
+
+# Whether a client gets through the pooler to the server.
+answers() {
+    psql -X -q -A -t -h "$base" -p "$port" -U morvik2 -d morvik2 -c 'SELECT 1' >/dev/null 2>&1
+}
+
+start() {
+    [ $# -eq 3 ] || usage
+    local cluster=$3 server_host server_port
+    server_host=$(sed -n 's/^PGHOST=//p' "$cluster/env" 2>/dev/null)
+    server_port=$(sed -n 's/^PGPORT=//p' "$cluster/env" 2>/dev/null)
+    [ -n "$server_host" ] && [ -n "$server_port" ] || die "no cluster runs in $cluster (no $cluster/env)"
+
+    mkdir -p "$dir"
+    stop
+    base=$(mktemp -d /tmp/morvik-pooler.XXXXXX)
+    echo "$base" >"$dir/pooler"
+    ln -sfn "$base/pgbouncer.log" "$dir/pgbouncer.log"
+    printf '"morvik2" ""\n"nobody" ""\n"postgres" ""\n' >"$base/users.txt"
+    chown -R "$owner" "$base"
+
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+        port=$(pick_port)
+        cat >"$base/pgbouncer.ini" <<EOF
+[databases]
+morvik2 = host=$server_host port=$server_port dbname=morvik2
+
+[pgbouncer]
+pool_mode = session
+listen_addr = 127.0.0.1
+listen_port = $port
+unix_socket_dir = $base
+auth_type = trust
+auth_file = $base/users.txt
+logfile = $base/pgbouncer.log
+pidfile = $base/pgbouncer.pid
+EOF
+        rm -f "$base/pgbouncer.log"
+        if as_owner "$pgbouncer" -d "$base/pgbouncer.ini" >/dev/null 2>&1; then
+            for _ in $(seq 50); do
+                if answers; then
+                    printf 'PGHOST=%s\nPGPORT=%s\n' "$base" "$port" >"$dir/env"
+                    echo "pooler.sh: pgbouncer running, socket $base, 127.0.0.1:$port"
+                    return
+                fi
+                sleep 0.1
+            done
+        fi
+        grep -q 'Address already in use' "$base/pgbouncer.log" 2>/dev/null || break
+    done
+    tail -n 20 "$base/pgbouncer.log" >&2 2>/dev/null || true
+    stop
+    die "pgbouncer did not start"
+}
+
+case "$command" in
+    start) start "$@" ;;
+    stop) [ $# -eq 2 ] || usage; stop ;;
+    *) usage ;;
+esac
