@@ -21,8 +21,8 @@ public:
 private:
     std::string gq;  // the part of the query not yet parsed
     // Part of the map's record; nothing in this system reads them.
-    int index;
-    bool processed;
+    [[maybe_unused]] int index;
+    [[maybe_unused]] bool processed;
 };
 
 #endif
