@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, when
-# any of them is missing.
+# Installs the Debian packages the build, the tests and the demo need (or the
+# packages named as arguments), when any of them is missing.
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libpq-dev libpstreams-dev libgtest-dev
           postgresql-15 postgresql-client-15 pgbouncer valgrind cups cups-bsd
           ghostscript fonts-urw-base35 netpbm lighttpd curl chromium)
+# Other packages in their place when named: install-fuzz-deps.sh names its own.
+[ $# -eq 0 ] || packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
