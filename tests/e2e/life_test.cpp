@@ -12,6 +12,7 @@
 #include "DBTicket.h"
 #include "FixedPaths.h"
 #include "FormatString.h"
+#include "MasterRecords.h"
 #include "PgFixture.h"
 #include "Process.h"
 #include "SampleTickets.h"
@@ -29,45 +30,15 @@ protected:
         WriteFile(std::string(fixedpaths::kConfigDir) + "database.f", "[database]\nhost addr=localhost\n");
         Exec("INSERT INTO batchcounter_t(plant_c) VALUES (1)");
         // Products, customer, truck, formula and job, all through the library.
-        struct {
-            const char *id, *type;
-            float price;
-        } products[] = {{"SAND", "agg", 0}, {"STONE", "agg", 0}, {"CEM", "cmt", 0},
-                        {"AIR", "admix", 0}, {"WATER", "water", 0}, {"PUMP", "fee", 99}};
-        for (const auto& p : products) {
-            DBProduct product(kOwnerConnInfo);
-            product.Id(p.id);
-            product.Type(p.type);
-            product.Description(std::string("Prod\xfc") + "kt " + p.id);
-            product.UnitPrice(p.price);
-            ASSERT_TRUE(product.Save(false)) << product.ErrorMsg();
-        }
-        DBCustomer customer(kOwnerConnInfo);
-        customer.Id("OHARA");
-        customer.Name("O'Hara Ltd");
-        customer.PrintTicket(true);
-        ASSERT_TRUE(customer.Save(false)) << customer.ErrorMsg();
-        DBTruck truck(kOwnerConnInfo);
-        truck.Id("TR7");
-        truck.Driver("J\xf6rg");
-        ASSERT_TRUE(truck.Save(false)) << truck.ErrorMsg();
-        DBFormula formula(kOwnerConnInfo);
-        formula.Id("MIX30");
-        formula.Description("30 MPa pump mix");
-        ASSERT_TRUE(formula.Save(false)) << formula.ErrorMsg();
-        for (auto line : {std::make_pair("SAND", 0.45f), {"STONE", 0.55f}, {"CEM", 0.125f}, {"AIR", 0.25f},
-                          {"WATER", 0.0625f}})
-            AddLine(formula.matl_v, line.first, "", "", line.second, 0, 0, 0);
-        ASSERT_TRUE(formula.SaveMatl()) << formula.ErrorMsg();
-        DBJob job(kOwnerConnInfo);
-        ASSERT_TRUE(job.NextEntry());
-        job.Id("J1");
-        job.CustomerId("OHARA");
-        job.FormulaId("MIX30");
-        job.Deliverto("Harbour Rd 4");
-        job.FormulaPrice(87.65f);
-        AddLine(job.prod_v, "PUMP", "", "", 1, 0, 0, 0)->UnitPrice(45);
-        ASSERT_TRUE(job.Save(false) && job.SaveProd()) << job.ErrorMsg();
+        ASSERT_TRUE(masters::SaveProducts(kOwnerConnInfo, {{"SAND", "agg"}, {"STONE", "agg"}, {"CEM", "cmt"},
+                                                           {"AIR", "admix"}, {"WATER", "water"}, {"PUMP", "fee"}}));
+        ASSERT_TRUE(masters::SaveCustomer(kOwnerConnInfo, "OHARA", "O'Hara Ltd"));
+        ASSERT_TRUE(masters::SaveTruck(kOwnerConnInfo, "TR7", "J\xf6rg"));
+        ASSERT_TRUE(masters::SaveFormula(kOwnerConnInfo, "MIX30", "30 MPa pump mix",
+                                         {{"SAND", 0.45f, 1}, {"STONE", 0.55f, 2}, {"CEM", 0.125f, 3},
+                                          {"AIR", 0.25f, 4}, {"WATER", 0.0625f, 5}}));
+        ASSERT_TRUE(masters::SaveJob(kOwnerConnInfo, 1, "J1", "OHARA", "Harbour Rd 4", "MIX30", 8, {},
+                                     {{"PUMP", 1, 1, 45}}));
     }
 
     void TearDown() override
