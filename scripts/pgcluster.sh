@@ -113,19 +113,6 @@ stop_server() {
     fi
 }
 
-# A port nothing on 127.0.0.1 answers on; the server start below still
-# retries if another process takes it in between.
-pick_port() {
-    local port
-    while :; do
-        port=$((20000 + RANDOM % 40000))
-        if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-            echo "$port"
-            return
-        fi
-    done
-}
-
 init_cluster() {
     local major
     major=$("$bindir/postgres" -V | sed 's/[^0-9]*\([0-9]*\).*/\1/')
@@ -146,7 +133,7 @@ EOF
 start_server() {
     local port
     for _ in 1 2 3 4 5 6 7 8 9 10; do
-        port=$(pick_port)
+        port=$("$here/free-port.sh")
         cat >"$data/pgcluster.conf" <<EOF
 listen_addresses = '127.0.0.1'
 port = $port

@@ -58,19 +58,6 @@ stop() {
     rm -f "$dir/pooler" "$dir/pgbouncer.log"
 }
 
-# A port nothing on 127.0.0.1 answers on; start retries if another process
-# takes it in between.
-pick_port() {
-    local port
-    while :; do
-        port=$((20000 + RANDOM % 40000))
-        if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-            echo "$port"
-            return
-        fi
-    done
-}
-
 # Whether a client gets through the pooler to the server.
 answers() {
     psql -X -q -A -t -h "$base" -p "$port" -U morvik2 -d morvik2 -c 'SELECT 1' >/dev/null 2>&1
@@ -92,7 +79,7 @@ start() {
     chown -R "$owner" "$base"
 
     for _ in 1 2 3 4 5 6 7 8 9 10; do
-        port=$(pick_port)
+        port=$("$(dirname "$0")/free-port.sh")
         cat >"$base/pgbouncer.ini" <<EOF
 [databases]
 morvik2 = host=$server_host port=$server_port dbname=morvik2
