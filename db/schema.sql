@@ -73,6 +73,10 @@ CREATE TABLE ticket_t (
 -- to the programs: the second is refused.
 CREATE UNIQUE INDEX ticket_t_id_c_key ON ticket_t (LOWER(id_c));
 
+-- Every statement of a ticket load reads the ticket by its entry, and a plant
+-- keeps years of tickets.
+CREATE INDEX ticket_t_entry_c_idx ON ticket_t (entry_c);
+
 -- The batch queue; a voided batch has timetobatch_c 'VOID'.
 CREATE TABLE batch_t (
     entry_c           integer DEFAULT nextval('batch_s'),
@@ -315,42 +319,51 @@ $$;
 -- PL/pgSQL rather than a C function, which would need the server's
 -- development headers and a superuser to install; and rather than an SQL
 -- function, which the planner would inline and parse again at each of the
--- up to 44 calls of a statement, on a new connection every time. This one is
--- compiled once per connection, and a call costs microseconds.
+-- up to 44 calls of a statement. This one is compiled once per connection.
+-- A call costs tens of microseconds, most of it the server fetching the
+-- stored snapshot again for each call, which no function written in SQL or
+-- PL/pgSQL can keep between calls. Every statement of a view runs on a new
+-- connection, where preparing an expression and looking up a function cost
+-- more than a call: so the search is one expression of a few built-in
+-- functions, with no regular expression. Servers that load PL/pgSQL at
+-- start (shared_preload_libraries) spare each connection loading it.
 CREATE FUNCTION pgxml_xpath(document text, path text, toptag text, septag text)
 RETURNS text
 LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE
 AS $$
 DECLARE
-    -- city_c and job_t, or id_c and matl[@num=3].
-    leaf text := split_part(path, '/', -2);
-    container text := split_part(path, '/', -3);
-    found integer;
-    value text;
+    -- The leaf's raw text ('' for an empty or missing leaf), or NULL for any
+    -- other path or a container that is not there. The leaf is
+    -- split_part(path, '/', -2), its container split_part(path, '/', -3).
+    raw text := CASE
+        WHEN split_part(path, '/', -1) = 'text()' AND split_part(path, '/', -2) <> ''
+             -- Names and at most an entry number: no wildcard, axis or function.
+             AND translate(path, 'abcdefghijklmnopqrstuvwxyz0123456789_/', '') IN ('()', '[@=]()')
+             AND (split_part(split_part(path, '/' || split_part(path, '/', -2) || '/text()', 1), '[', 1) IN
+                      ('//ticket_t/batch_t', '//ticket_t/customer_t', '//ticket_t/job_t',
+                       '//ticket_t/formula_t', '//ticket_t/truck_t',
+                       '//ticket_t/materials_t/matl', '//ticket_t/products_t/prod')
+                  OR path IN ('//ticket_t/materials_t/nummatl_c/text()',
+                              '//ticket_t/products_t/numprod_c/text()'))
+        THEN split_part(split_part(split_part(
+                 -- What follows the container's start tag, written once.
+                 NULLIF(split_part(document, '<' || replace(replace(
+                     split_part(path, '/', -3), '[@num=', ' num="'), ']', '">'), 2), ''),
+                 '</' || split_part(split_part(path, '/', -3), '[', 1) || '>', 1),
+                 '<' || split_part(path, '/', -2) || '>', 2),
+                 '<', 1)
+        END;
 BEGIN
-    IF right(path, 7) = '/text()' AND leaf <> ''
-       -- Names and at most an entry number: no wildcard, axis or function.
-       AND translate(path, 'abcdefghijklmnopqrstuvwxyz0123456789_/', '') IN ('()', '[@=]()')
-       AND (split_part(left(path, -length(leaf) - 8), '[', 1) IN
-                ('//ticket_t/batch_t', '//ticket_t/customer_t', '//ticket_t/job_t',
-                 '//ticket_t/formula_t', '//ticket_t/truck_t',
-                 '//ticket_t/materials_t/matl', '//ticket_t/products_t/prod')
-            OR path IN ('//ticket_t/materials_t/nummatl_c/text()',
-                        '//ticket_t/products_t/numprod_c/text()')) THEN
-        found := strpos(document, '<' || replace(replace(container, '[@num=', ' num="'), ']', '">'));
-        -- The raw text ("" for an empty or missing leaf), or NULL for a
-        -- missing container or a text the writer does not write.
-        value := substring(
-            split_part(split_part(split_part(
-                CASE WHEN found > 0 THEN substr(document, found) END,
-                '</' || split_part(container, '[', 1) || '>', 1),
-                '<' || leaf || '>', 2),
-                '<', 1)
-            FROM '^(?:[^<>&\x01-\x08\x0b\x0c\x0e-\x1f]|&(?:amp|lt|gt|apos|quot);)*$');
-        IF value IS NOT NULL THEN
-            RETURN NULLIF(replace(replace(replace(replace(value,
-                       E'\r\n', E'\n'), E'\r', E'\n'), '&apos;', ''''), '&quot;', '"'), '');
-        END IF;
+    -- A text as the writer writes it holds no ">", no control character XML
+    -- forbids, and an "&" only to start one of the five entities. Each entity
+    -- becomes a blank and each forbidden character an "&" (one for each of
+    -- the 29), so an "&" left means the parser must read the text.
+    IF strpos(translate(replace(replace(replace(replace(replace(raw,
+              '&amp;', ' '), '&lt;', ' '), '&gt;', ' '), '&apos;', ' '), '&quot;', ' '),
+              E'>\x01\x02\x03\x04\x05\x06\x07\x08\x0b\x0c\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f',
+              '&&&&&&&&&&&&&&&&&&&&&&&&&&&&&'), '&') = 0 THEN
+        RETURN NULLIF(replace(replace(replace(replace(raw,
+                   E'\r\n', E'\n'), E'\r', E'\n'), '&apos;', ''''), '&quot;', '"'), '');
     END IF;
     RETURN pgxml_xpath_parsed(document, path, toptag, septag);
 END

@@ -141,6 +141,8 @@ unix_socket_directories = '$sock'
 fsync = off
 synchronous_commit = off
 full_page_writes = off
+# Spares each connection loading PL/pgSQL for pgxml_xpath.
+shared_preload_libraries = 'plpgsql'
 EOF
         chown "$owner" "$data/pgcluster.conf"
         rm -f "$log"

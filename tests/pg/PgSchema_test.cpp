@@ -201,6 +201,19 @@ TEST_F(PgSchemaTest, ViewerReadsTicketsAndTakesInvoiceNumbers)
     EXPECT_EQ(Query("SELECT invoice_c FROM ticket_t WHERE entry_c = 3"), "1");
 }
 
+// A plant keeps years of tickets, and each statement of a ticket load reads
+// one of them by its entry or its identifier.
+TEST_F(PgSchemaTest, OneTicketIsFoundWithoutReadingThemAll)
+{
+    Exec("INSERT INTO ticket_t (entry_c, id_c) SELECT g, 'T' || g FROM generate_series(1, 20000) g");
+    Exec("ANALYZE ticket_t");
+    for (const char* where : {"entry_c=912", "LOWER(id_c)=LOWER('t912')"}) {
+        const std::string plan =
+            Query(std::string("EXPLAIN (FORMAT JSON) SELECT date_c FROM ticket_t WHERE ") + where).value_or("");
+        EXPECT_EQ(plan.find("Seq Scan"), std::string::npos) << where << ": " << plan;
+    }
+}
+
 TEST_F(PgSchemaTest, ResetEmptiesEveryTable)
 {
     Exec("DO $$ DECLARE t record; BEGIN "
