@@ -86,8 +86,7 @@ std::string StoredId(DB& record, const std::string& kind, const std::string& id)
 template <class DB, class R>
 struct Kind {
     std::string name;
-    Columns<R> shown;  // after "entry"
-    const Options<R>& options;
+    Columns<R> shown;  // after "entry"; the settable ones are options too
     Columns<R> listed;
     std::vector<OptionDef> extraOptions;
     // Finds the record the command line names, with its identifier as
@@ -110,7 +109,7 @@ void Add(const Kind<DB, R>& kind, Context& ctx, const Args& args)
     DB record(ctx.conninfo);
     Check(record.LoadDefaults(), record, "reading the " + kind.name + " defaults");
     record.Id(id);
-    ApplyOptions(kind.options, args, record);
+    ApplyOptions(kind.shown, args, record);
     if (kind.prepare)
         kind.prepare(record, args, true);
     if (!record.Unique())
@@ -163,7 +162,7 @@ void Set(const Kind<DB, R>& kind, Context& ctx, const Args& args)
 {
     DB record(ctx.conninfo);
     kind.load(record, args);
-    ApplyOptions(kind.options, args, record);
+    ApplyOptions(kind.shown, args, record);
     if (kind.prepare)
         kind.prepare(record, args, false);
     Check(record.Save(true), record, "changing " + Named(kind.name, record.Id()));
@@ -182,7 +181,7 @@ void Delete(const Kind<DB, R>& kind, Context& ctx, const Args& args)
 template <class DB, class R>
 void AddActions(std::vector<Action>& actions, const Kind<DB, R>& kind)
 {
-    std::vector<OptionDef> fields = OptionDefs(kind.options);
+    std::vector<OptionDef> fields = OptionDefs(kind.shown);
     fields.insert(fields.end(), kind.extraOptions.begin(), kind.extraOptions.end());
     // The job's key needs its customer everywhere it names one job.
     std::vector<OptionDef> key;
@@ -211,7 +210,7 @@ Kind<DBProduct, Product> ProductKind()
 {
     Columns<Product> shown = records::kProduct;
     shown.insert(shown.end(), records::kProductUsage.begin(), records::kProductUsage.end());
-    return {"product", shown, records::kProductOptions,
+    return {"product", shown,
             {{"id", &Product::Id}, {"type", &Product::Type}, {"description", &Product::Description},
              {"unitprice", &Product::UnitPrice}},
             {}, LoadBy<DBProduct>("product"), nullptr, nullptr, nullptr};
@@ -221,7 +220,7 @@ Kind<DBCustomer, Customer> CustomerKind()
 {
     Columns<Customer> shown = records::kCustomer;
     shown.insert(shown.end(), records::kCustomerUsage.begin(), records::kCustomerUsage.end());
-    return {"customer", shown, records::kCustomerOptions,
+    return {"customer", shown,
             {{"id", &Customer::Id}, {"name", &Customer::Name}, {"city", &Customer::City},
              {"phone", &Customer::Phone}},
             {}, LoadBy<DBCustomer>("customer"), nullptr, nullptr, nullptr};
@@ -231,7 +230,7 @@ Kind<DBTruck, Truck> TruckKind()
 {
     Columns<Truck> shown = records::kTruck;
     shown.insert(shown.end(), records::kTruckUsage.begin(), records::kTruckUsage.end());
-    return {"truck", shown, records::kTruckOptions,
+    return {"truck", shown,
             {{"id", &Truck::Id}, {"driver", &Truck::Driver}, {"maxloadsize", &Truck::MaxLoadSize}},
             {}, LoadBy<DBTruck>("truck"), nullptr, nullptr, nullptr};
 }
@@ -250,7 +249,7 @@ Kind<DBFormula, Formula> FormulaKind()
     Columns<Formula> shown = records::kFormula;
     shown.insert(shown.end(), records::kFormulaUsage.begin(), records::kFormulaUsage.end());
     Kind<DBFormula, Formula> kind{
-        "formula", shown, records::kFormulaOptions,
+        "formula", shown,
         {{"id", &Formula::Id}, {"description", &Formula::Description}, {"price", &Formula::Price}},
         {{"material", "PRODUCT=AMOUNT", "a material per unit of concrete; the first replaces them all", true}},
         // A formula without materials loads with a failure and no message;
@@ -276,7 +275,7 @@ Kind<DBJob, Job> JobKind()
 {
     Columns<Job> shown = records::kJob;
     Kind<DBJob, Job> kind{
-        "job", shown, records::kJobOptions,
+        "job", shown,
         {{"id", &Job::Id}, {"customerid", &Job::CustomerId}, {"formulaid", &Job::FormulaId},
          {"deliverto", &Job::Deliverto}},
         {{"customer", "CUSTOMER", "the job's customer; with the identifier it names the job", false, true},

@@ -29,60 +29,61 @@ namespace records {
 
 const Columns<Customer> kCustomer = {
     {"id", &Customer::Id},
-    {"name", &Customer::Name},
-    {"street", &Customer::Street},
-    {"city", &Customer::City},
-    {"state", &Customer::State},
-    {"zipcode", &Customer::Zipcode},
-    {"phone", &Customer::Phone},
-    {"fax", &Customer::Fax},
-    {"email", &Customer::Email},
-    {"contact", &Customer::Contact},
-    {"cellphone", &Customer::Cellphone},
-    {"taxexempt", &Customer::TaxExempt},
-    {"printticket", &Customer::PrintTicket},
+    {"name", &Customer::Name, &Customer::Name},
+    {"street", &Customer::Street, &Customer::Street},
+    {"city", &Customer::City, &Customer::City},
+    {"state", &Customer::State, &Customer::State},
+    {"zipcode", &Customer::Zipcode, &Customer::Zipcode},
+    {"phone", &Customer::Phone, &Customer::Phone},
+    {"fax", &Customer::Fax, &Customer::Fax},
+    {"email", &Customer::Email, &Customer::Email},
+    {"contact", &Customer::Contact, &Customer::Contact},
+    {"cellphone", &Customer::Cellphone, &Customer::Cellphone},
+    {"taxexempt", &Customer::TaxExempt, &Customer::TaxExempt},
+    {"printticket", &Customer::PrintTicket, &Customer::PrintTicket},
 };
 
+// The customer and the formula are options of their own: they name records.
 const Columns<Job> kJob = {
     {"id", &Job::Id},
     {"customerid", &Job::CustomerId},
     {"formulaid", &Job::FormulaId},
-    {"deliverto", &Job::Deliverto},
-    {"street", &Job::Street},
-    {"city", &Job::City},
-    {"state", &Job::State},
-    {"zipcode", &Job::Zipcode},
-    {"orderdate", &Job::OrderDate},
-    {"deliverdate", &Job::DeliverDate},
-    {"delivertime", &Job::DeliverTime},
-    {"instructions", &Job::Instructions},
-    {"quantityordered", &Job::QuantityOrdered},
+    {"deliverto", &Job::Deliverto, &Job::Deliverto},
+    {"street", &Job::Street, &Job::Street},
+    {"city", &Job::City, &Job::City},
+    {"state", &Job::State, &Job::State},
+    {"zipcode", &Job::Zipcode, &Job::Zipcode},
+    {"orderdate", &Job::OrderDate, &Job::OrderDate},
+    {"deliverdate", &Job::DeliverDate, &Job::DeliverDate},
+    {"delivertime", &Job::DeliverTime, &Job::DeliverTime},
+    {"instructions", &Job::Instructions, &Job::Instructions},
+    {"quantityordered", &Job::QuantityOrdered, &Job::QuantityOrdered},
     {"quantitydelivered", &Job::QuantityDelivered},
     {"loadsdelivered", &Job::LoadsDelivered},
-    {"formulaprice", &Job::FormulaPrice},
-    {"batchsize", &Job::Batchsize},
-    {"taxable", &Job::Taxable},
-    {"salestax", &Job::SalesTax},
-    {"grandtotal", &Job::GrandTotal},
+    {"formulaprice", &Job::FormulaPrice, &Job::FormulaPrice},
+    {"batchsize", &Job::Batchsize, &Job::Batchsize},
+    {"taxable", &Job::Taxable, &Job::Taxable},
+    {"salestax", &Job::SalesTax, &Job::SalesTax},
+    {"grandtotal", &Job::GrandTotal, &Job::GrandTotal},
 };
 
 const Columns<Formula> kFormula = {
     {"id", &Formula::Id},
-    {"description", &Formula::Description},
-    {"usmetric", &Formula::UsMetric},
-    {"maxwateramount", &Formula::MaxWaterAmount},
-    {"watercementratio", &Formula::WaterCementRatio},
-    {"taxable", &Formula::Taxable},
-    {"price", &Formula::Price},
+    {"description", &Formula::Description, &Formula::Description},
+    {"usmetric", &Formula::UsMetric, &Formula::UsMetric},
+    {"maxwateramount", &Formula::MaxWaterAmount, &Formula::MaxWaterAmount},
+    {"watercementratio", &Formula::WaterCementRatio, &Formula::WaterCementRatio},
+    {"taxable", &Formula::Taxable, &Formula::Taxable},
+    {"price", &Formula::Price, &Formula::Price},
 };
 
 const Columns<Truck> kTruck = {
     {"id", &Truck::Id},
-    {"driver", &Truck::Driver},
-    {"cellphone", &Truck::Cellphone},
-    {"dischargerate", &Truck::DischargeRate},
-    {"dischargecode", &Truck::DischargeCode},
-    {"maxloadsize", &Truck::MaxLoadSize},
+    {"driver", &Truck::Driver, &Truck::Driver},
+    {"cellphone", &Truck::Cellphone, &Truck::Cellphone},
+    {"dischargerate", &Truck::DischargeRate, &Truck::DischargeRate},
+    {"dischargecode", &Truck::DischargeCode, &Truck::DischargeCode},
+    {"maxloadsize", &Truck::MaxLoadSize, &Truck::MaxLoadSize},
 };
 
 const Columns<Truck> kTruckTrip = {
@@ -93,12 +94,12 @@ const Columns<Truck> kTruckTrip = {
 
 const Columns<Product> kProduct = {
     {"id", &Product::Id},
-    {"type", &Product::Type},
-    {"description", &Product::Description},
-    {"usmetric", &Product::UsMetric},
-    {"unitmeasure", &Product::UnitMeasure},
-    {"taxable", &Product::Taxable},
-    {"unitprice", &Product::UnitPrice},
+    {"type", &Product::Type, &Product::Type},
+    {"description", &Product::Description, &Product::Description},
+    {"usmetric", &Product::UsMetric, &Product::UsMetric},
+    {"unitmeasure", &Product::UnitMeasure, &Product::UnitMeasure},
+    {"taxable", &Product::Taxable, &Product::Taxable},
+    {"unitprice", &Product::UnitPrice, &Product::UnitPrice},
 };
 
 const Columns<DBProduct> kMaterialLine = {
@@ -213,75 +214,15 @@ const Columns<Product> kProductUsage = {
     {"usage2date", &Product::Usage2Date},
 };
 
-const Options<Customer> kCustomerOptions = {
-    {"name", &Customer::Name},
-    {"street", &Customer::Street},
-    {"city", &Customer::City},
-    {"state", &Customer::State},
-    {"zipcode", &Customer::Zipcode},
-    {"phone", &Customer::Phone},
-    {"fax", &Customer::Fax},
-    {"email", &Customer::Email},
-    {"contact", &Customer::Contact},
-    {"cellphone", &Customer::Cellphone},
-    {"taxexempt", &Customer::TaxExempt},
-    {"printticket", &Customer::PrintTicket},
-};
-
-// The customer and the formula are options of their own: they name records.
-const Options<Job> kJobOptions = {
-    {"deliverto", &Job::Deliverto},
-    {"street", &Job::Street},
-    {"city", &Job::City},
-    {"state", &Job::State},
-    {"zipcode", &Job::Zipcode},
-    {"orderdate", &Job::OrderDate},
-    {"deliverdate", &Job::DeliverDate},
-    {"delivertime", &Job::DeliverTime},
-    {"instructions", &Job::Instructions},
-    {"quantityordered", &Job::QuantityOrdered},
-    {"formulaprice", &Job::FormulaPrice},
-    {"batchsize", &Job::Batchsize},
-    {"taxable", &Job::Taxable},
-    {"salestax", &Job::SalesTax},
-    {"grandtotal", &Job::GrandTotal},
-};
-
-const Options<Formula> kFormulaOptions = {
-    {"description", &Formula::Description},
-    {"usmetric", &Formula::UsMetric},
-    {"maxwateramount", &Formula::MaxWaterAmount},
-    {"watercementratio", &Formula::WaterCementRatio},
-    {"taxable", &Formula::Taxable},
-    {"price", &Formula::Price},
-};
-
-const Options<Truck> kTruckOptions = {
-    {"driver", &Truck::Driver},
-    {"cellphone", &Truck::Cellphone},
-    {"dischargerate", &Truck::DischargeRate},
-    {"dischargecode", &Truck::DischargeCode},
-    {"maxloadsize", &Truck::MaxLoadSize},
-};
-
-const Options<Product> kProductOptions = {
-    {"type", &Product::Type},
-    {"description", &Product::Description},
-    {"usmetric", &Product::UsMetric},
-    {"unitmeasure", &Product::UnitMeasure},
-    {"taxable", &Product::Taxable},
-    {"unitprice", &Product::UnitPrice},
-};
-
-const Options<Ticket> kBatchOptions = {
-    {"ordernumber", &Ticket::OrderNumber},
-    {"instructions", &Ticket::Instructions},
-    {"mixer", &Ticket::Mixer},
-    {"salestax", &Ticket::SalesTax},
-    {"printweights", &Ticket::PrintWeights},
-    {"printprices", &Ticket::PrintPrices},
-    {"printticket", &Ticket::PrintTicket},
-    {"plant", &Ticket::Plant},
+const Columns<Ticket> kBatchOptions = {
+    {"ordernumber", &Ticket::OrderNumber, &Ticket::OrderNumber},
+    {"instructions", &Ticket::Instructions, &Ticket::Instructions},
+    {"mixer", &Ticket::Mixer, &Ticket::Mixer},
+    {"salestax", &Ticket::SalesTax, &Ticket::SalesTax},
+    {"printweights", &Ticket::PrintWeights, &Ticket::PrintWeights},
+    {"printprices", &Ticket::PrintPrices, &Ticket::PrintPrices},
+    {"printticket", &Ticket::PrintTicket, &Ticket::PrintTicket},
+    {"plant", &Ticket::Plant, &Ticket::Plant},
 };
 
 }  // namespace records

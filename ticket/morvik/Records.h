@@ -39,7 +39,9 @@ struct FieldValue {
     void Write(JsonWriter& json) const;
 };
 
-// A field read from a record: a getter or a data member.
+// A field read from a record: a getter or a data member. Given a setter as
+// well, it is also an option "--name VALUE" of the commands that write the
+// record; the setter's type says how strictly the text converts.
 template <class R>
 struct Column {
     template <class T>
@@ -51,26 +53,17 @@ struct Column {
     Column(const char* name, T R::*member) : name(name), get([member](const R& r) { return FieldValue(r.*member); })
     {
     }
-
-    const char* name;
-    std::function<FieldValue(const R&)> get;
-};
-
-template <class R>
-using Columns = std::vector<Column<R>>;
-
-// A field set from the command line as "--name VALUE": the setter's type
-// says how strictly the text converts.
-template <class R>
-struct Option {
-    template <class T>
-    Option(const char* name, void (R::*set)(T)) : name(name), set([name, set](R& r, const std::string& text) {
-        (r.*set)(Parse(std::string("--") + name, text, static_cast<std::decay_t<T>*>(nullptr)));
-    })
+    template <class T, class S>
+    Column(const char* name, T (R::*getter)() const, void (R::*setter)(S)) : Column(name, getter)
     {
+        set = [name, setter](R& r, const std::string& text) {
+            (r.*setter)(Parse(std::string("--") + name, text, static_cast<std::decay_t<S>*>(nullptr)));
+        };
     }
 
     const char* name;
+    std::function<FieldValue(const R&)> get;
+    // Empty for a field no option sets.
     std::function<void(R&, const std::string&)> set;
 
 private:
@@ -81,7 +74,7 @@ private:
 };
 
 template <class R>
-using Options = std::vector<Option<R>>;
+using Columns = std::vector<Column<R>>;
 
 // The record parameter takes its type from the table, so a persistent object
 // is passed as it is.
@@ -108,28 +101,30 @@ void WriteMembers(JsonWriter& json, const Columns<R>& columns, const typename Re
         column.get(record).Write(json.Key(column.name));
 }
 
-// Applies every option of `options` the command line gives.
+// Applies every option of `columns` the command line gives.
 template <class R>
-void ApplyOptions(const Options<R>& options, const Args& args, typename RecordOf<R>::type& record)
+void ApplyOptions(const Columns<R>& columns, const Args& args, typename RecordOf<R>::type& record)
 {
-    for (const Option<R>& option : options)
-        if (args.Has(option.name))
-            option.set(record, args.Value(option.name));
+    for (const Column<R>& column : columns)
+        if (column.set && args.Has(column.name))
+            column.set(record, args.Value(column.name));
 }
 
-// The help lines of `options`.
+// The help lines of the options of `columns`.
 template <class R>
-std::vector<OptionDef> OptionDefs(const Options<R>& options)
+std::vector<OptionDef> OptionDefs(const Columns<R>& columns)
 {
     std::vector<OptionDef> defs;
-    for (const Option<R>& option : options)
-        defs.push_back({option.name, "VALUE", "", false});
+    for (const Column<R>& column : columns)
+        if (column.set)
+            defs.push_back({column.name, "VALUE", "", false});
     return defs;
 }
 
 namespace records {
 
-// What a ticket snapshot holds of each record, in snapshot order.
+// What a ticket snapshot holds of each record, in snapshot order; the fields
+// that "add" and "set" take as options have their setter.
 extern const Columns<Customer> kCustomer;
 extern const Columns<Job> kJob;
 extern const Columns<Formula> kFormula;
@@ -151,14 +146,8 @@ extern const Columns<Formula> kFormulaUsage;
 extern const Columns<Truck> kTruckUsage;
 extern const Columns<Product> kProductUsage;
 
-// The fields a master record's "add" and "set" take as options.
-extern const Options<Customer> kCustomerOptions;
-extern const Options<Job> kJobOptions;
-extern const Options<Formula> kFormulaOptions;
-extern const Options<Truck> kTruckOptions;
-extern const Options<Product> kProductOptions;
 // The batch fields "batch queue" takes beyond the ones it always sets.
-extern const Options<Ticket> kBatchOptions;
+extern const Columns<Ticket> kBatchOptions;
 
 }  // namespace records
 
