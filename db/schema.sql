@@ -122,6 +122,10 @@ CREATE TABLE productlinker_t (
     position_c        integer
 );
 
+-- Every link list is read by its owner's identifier in any letter case, and
+-- each batch leaves its own list here.
+CREATE INDEX productlinker_t_linkid_c_idx ON productlinker_t (LOWER(linkid_c));
+
 -- Delivery counters, one row per plant.
 CREATE TABLE batchcounter_t (
     plant_c           integer,
