@@ -209,6 +209,9 @@ struct Lookup {
     const char* query;
 };
 
+const char* const kYearsOfTickets =
+    "INSERT INTO ticket_t (entry_c, id_c) SELECT g, 'T' || g FROM generate_series(1, 20000) g";
+
 class PgSchemaLookup : public PgFixture, public ::testing::WithParamInterface<Lookup> {};
 
 TEST_P(PgSchemaLookup, ReadsOneRecordWithoutReadingThemAll)
@@ -222,11 +225,8 @@ TEST_P(PgSchemaLookup, ReadsOneRecordWithoutReadingThemAll)
 INSTANTIATE_TEST_SUITE_P(
     Tables, PgSchemaLookup,
     ::testing::Values(
-        Lookup{"ticket_by_entry",
-               "INSERT INTO ticket_t (entry_c, id_c) SELECT g, 'T' || g FROM generate_series(1, 20000) g",
-               "SELECT date_c FROM ticket_t WHERE entry_c=912"},
-        Lookup{"ticket_by_id",
-               "INSERT INTO ticket_t (entry_c, id_c) SELECT g, 'T' || g FROM generate_series(1, 20000) g",
+        Lookup{"ticket_by_entry", kYearsOfTickets, "SELECT date_c FROM ticket_t WHERE entry_c=912"},
+        Lookup{"ticket_by_id", kYearsOfTickets,
                "SELECT date_c FROM ticket_t WHERE LOWER(id_c)=LOWER('t912')"},
         Lookup{"links_by_owner",
                "INSERT INTO productlinker_t (linkid_c, productid_c, producttype_c, position_c) "
