@@ -76,8 +76,11 @@ void PrintPath(DBTicket& ticket, ConfigRW& printers, const std::string& printer,
     std::string lpr = "lpr" + raw + " -P" + ShellQuote(printer);
     Progress("2");
     SYSLOG_AS("main", "%s:%d:%s GET NEXT INVOICE\n");
-    if (printer != "log")
-        ticket.NextInvoice();
+    if (printer != "log") {
+        UnitOfWork numbering(ticket.ConnInfo());
+        if (ticket.NextInvoice())
+            numbering.Commit();
+    }
     Progress("3");
     SetCompress(settings.code);
 
@@ -154,7 +157,11 @@ int main(int argc, char** argv)
            id.c_str(), plant.c_str(), reprint.c_str());
 
     DBTicket ticket(DatabaseConnInfo());
-    ticket.LoadXmlById(id);
+    {
+        // One connection and one version of the ticket for the whole load.
+        UnitOfWork read(ticket.ConnInfo(), UnitOfWork::Access::ReadOnly);
+        ticket.LoadXmlById(id);
+    }
 
     ConfigRW printers("printers.f");
     PrinterSettings settings;

@@ -266,7 +266,10 @@ Environment TicketEnvironment(const DBTicket& ticket, const std::string& plant)
 ViewerServices SystemServices()
 {
     return ViewerServices{
-        [](DBTicket& ticket, const std::string& id) { ticket.LoadXmlById(id); },
+        [](DBTicket& ticket, const std::string& id) {
+            UnitOfWork read(ticket.ConnInfo(), UnitOfWork::Access::ReadOnly);
+            ticket.LoadXmlById(id);
+        },
         [](const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); },
         [](const std::string& command) {
             // What is already written must reach the page before anything

@@ -1,5 +1,8 @@
 #include "PgConnection.h"
 
+#include <poll.h>
+
+#include <chrono>
 #include <cstdlib>
 
 #include "FormatString.h"
@@ -12,9 +15,14 @@ PgConnection::PgConnection(const char* conninfo)
 
 PgConnection::PgConnection() : pgConn(nullptr), pgResult(nullptr), pgCloseConnection(false) {}
 
+PgConnection::PgConnection(PGconn* shared) : pgConn(shared), pgResult(nullptr), pgCloseConnection(false) {}
+
 PgConnection::~PgConnection()
 {
     CloseConnection();
+    // The result is this object's even where the connection is lent.
+    if (pgResult)
+        PQclear(pgResult);
 }
 
 namespace {
@@ -97,7 +105,18 @@ bool PgConnection::ConnectionBad() const
 
 const char* PgConnection::ErrorMessage() const
 {
-    return PQerrorMessage(pgConn);
+    return stalled.empty() ? PQerrorMessage(pgConn) : stalled.c_str();
+}
+
+int PgConnection::ConnectTimeout() const
+{
+    int seconds = 0;
+    PQconninfoOption* options = pgConn ? PQconninfo(pgConn) : nullptr;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o)
+        if (std::string(o->keyword) == "connect_timeout" && o->val)
+            seconds = atoi(o->val);
+    PQconninfoFree(options);
+    return seconds;
 }
 
 const char* PgConnection::DBName() const
@@ -113,9 +132,44 @@ ExecStatusType PgConnection::Exec(const char* query)
     }
     // libpq would replace the reason a connection failed with "no connection
     // to the server"; the failed statement has to report the reason itself.
-    if (ConnectionBad())
+    if (ConnectionBad() || !stalled.empty())
         return PGRES_FATAL_ERROR;
+    if (answerTimeout > 0)
+        return ExecBounded(query);
     pgResult = PQexec(pgConn, query);
+    return pgResult ? PQresultStatus(pgResult) : PGRES_FATAL_ERROR;
+}
+
+// PQexec's work with a deadline: send, wait for the socket at most until the
+// deadline, and keep the last result (an error before it wins, as in PQexec).
+ExecStatusType PgConnection::ExecBounded(const char* query)
+{
+    if (!PQsendQuery(pgConn, query))
+        return PGRES_FATAL_ERROR;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(answerTimeout);
+    for (;;) {
+        while (PQisBusy(pgConn)) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            pollfd socket{PQsocket(pgConn), POLLIN, 0};
+            if (left <= 0 || poll(&socket, 1, static_cast<int>(left)) == 0) {
+                stalled = FormatString("no answer from the server within %d seconds\n", answerTimeout);
+                return PGRES_FATAL_ERROR;
+            }
+            if (!PQconsumeInput(pgConn))
+                break;
+        }
+        PGresult* next = PQgetResult(pgConn);
+        if (!next)
+            break;
+        if (pgResult && PQresultStatus(pgResult) == PGRES_FATAL_ERROR) {
+            PQclear(next);
+            continue;
+        }
+        if (pgResult)
+            PQclear(pgResult);
+        pgResult = next;
+    }
     return pgResult ? PQresultStatus(pgResult) : PGRES_FATAL_ERROR;
 }
 

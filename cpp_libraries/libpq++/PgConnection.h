@@ -13,6 +13,9 @@ public:
     // statement, not here.
     explicit PgConnection(const char* conninfo);
     PgConnection();
+    // Runs its statements on `shared`, which stays open when this object
+    // goes: a unit of work lends its one connection to each operation so.
+    explicit PgConnection(PGconn* shared);
     virtual ~PgConnection();
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;
@@ -33,6 +36,15 @@ public:
     const char* ErrorMessage() const;
     const char* DBName() const;
 
+    // With a bound above 0, a statement whose answer has not come after that
+    // many seconds fails ("no answer from the server ...") and the connection
+    // is not used again: a stalled server costs one wait, not one per
+    // statement. 0, the default, waits as long as the server takes.
+    void AnswerTimeout(int seconds) { answerTimeout = seconds; }
+    int AnswerTimeout() const { return answerTimeout; }
+    // The connect_timeout this connection was opened with, 0 when none.
+    int ConnectTimeout() const;
+
     ExecStatusType Exec(const char* query);
     int ExecCommandOk(const char* query);
     int ExecTuplesOk(const char* query);
@@ -46,6 +58,13 @@ protected:
     PGconn* pgConn;
     PGresult* pgResult;
     bool pgCloseConnection;
+
+private:
+    ExecStatusType ExecBounded(const char* query);
+
+    int answerTimeout = 0;
+    // Set when an answer did not come in time; ErrorMessage reports it.
+    std::string stalled;
 };
 
 #endif

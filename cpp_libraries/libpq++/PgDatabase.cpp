@@ -4,6 +4,8 @@
 
 PgDatabase::PgDatabase(const char* conninfo) : PgConnection(conninfo) {}
 
+PgDatabase::PgDatabase(PGconn* shared) : PgConnection(shared) {}
+
 PgDatabase::~PgDatabase() = default;
 
 int PgDatabase::Tuples() const

@@ -10,6 +10,7 @@
 class PgDatabase : public PgConnection {
 public:
     explicit PgDatabase(const char* conninfo);
+    explicit PgDatabase(PGconn* shared);
     ~PgDatabase() override;
 
     int Tuples() const;

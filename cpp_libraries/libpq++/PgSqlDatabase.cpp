@@ -7,6 +7,8 @@
 
 PgSqlDatabase::PgSqlDatabase(const std::string& conninfo) : PgDatabase(conninfo.c_str()) {}
 
+PgSqlDatabase::PgSqlDatabase(PGconn* shared) : PgDatabase(shared) {}
+
 PgSqlDatabase::~PgSqlDatabase() = default;
 
 int PgSqlDatabase::CheckedColumn(const std::string& field_name) const

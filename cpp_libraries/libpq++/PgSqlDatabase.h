@@ -16,6 +16,8 @@ class PgSqlDatabase : public PgDatabase {
 public:
     // Opens the connection.
     explicit PgSqlDatabase(const std::string& conninfo);
+    // Works on a connection that another object owns and keeps open.
+    explicit PgSqlDatabase(PGconn* shared);
     ~PgSqlDatabase() override;
 
     std::string GetString(unsigned tup_num, const std::string& field_name) const;
@@ -51,6 +53,8 @@ public:
     ExecStatusType Exec(const std::string& query);
     std::string OidStatus() const;
     int Socket() const;
+    // The libpq connection itself, for an object that lends it out.
+    PGconn* Connection() const { return pgConn; }
 
 private:
     int CheckedColumn(const std::string& field_name) const;

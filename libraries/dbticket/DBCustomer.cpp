@@ -163,13 +163,11 @@ std::string CustomerInsertSql(const Customer& c)
         .Insert("customer_t");
 }
 
-// Balance, credit status, memo and discount are not written.
+// Balance, credit status, memo and discount are not written, nor the usage
+// that finished loads book on the server: an edit leaves them as they are.
 std::string CustomerUpdateSql(const Customer& c)
 {
     return CustomerColumns(c)
-        .Int("totalbatches_c", c.TotalBatches())
-        .Real("totalyards_c", c.TotalYards())
-        .Text("usagedate_c", c.UsageDate())
         .Text("user_c", c.User())
         .Text("modified_c", c.Modified())
         .Update("customer_t", FormatString("WHERE entry_c = %i", c.Entry()));

@@ -114,6 +114,7 @@ std::string FormulaInsertSql(const Formula& f)
         .Insert("formula_t");
 }
 
+// The batch count is booked on the server by finished loads; an edit leaves it.
 std::string FormulaUpdateSql(const Formula& f)
 {
     return SqlRow()
@@ -124,8 +125,6 @@ std::string FormulaUpdateSql(const Formula& f)
         .QuotedReal("watercementratio_c", f.WaterCementRatio())
         .Flag("taxable_c", f.Taxable())
         .QuotedReal("price_c", f.Price())
-        .Int("totalbatches_c", f.TotalBatches())
-        .Text("usagedate_c", f.UsageDate())
         .Text("user_c", f.User())
         .Text("modified_c", f.Modified())
         .Update("formula_t", FormatString("WHERE entry_c = %i", f.Entry()));

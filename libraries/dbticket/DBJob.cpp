@@ -174,11 +174,11 @@ bool DBJob::LoadXml(const DBOperation& op, const std::string& where)
 namespace {
 
 // Every column but the entry: the insert writes them as the update does, the
-// price with its decimals and the sales tax included.
-SqlRow& JobColumns(SqlRow& row, const Job& j)
+// price with its decimals and the sales tax included, except the deliveries,
+// which only a new job writes: finished loads book them on the server.
+SqlRow& JobColumns(SqlRow& row, const Job& j, bool deliveries)
 {
-    return row
-        .Text("id_c", j.Id())
+    row.Text("id_c", j.Id())
         .Text("customerid_c", j.CustomerId())
         .Text("formulaid_c", j.FormulaId())
         .Text("deliverto_c", j.Deliverto())
@@ -190,10 +190,10 @@ SqlRow& JobColumns(SqlRow& row, const Job& j)
         .Text("deliverdate_c", j.DeliverDate())
         .Text("delivertime_c", j.DeliverTime())
         .Text("instructions_c", j.Instructions())
-        .Real("quantityordered_c", j.QuantityOrdered())
-        .Real("quantitydelivered_c", j.QuantityDelivered())
-        .Int("loadsdelivered_c", j.LoadsDelivered())
-        .Real("formulaprice_c", j.FormulaPrice())
+        .Real("quantityordered_c", j.QuantityOrdered());
+    if (deliveries)
+        row.Real("quantitydelivered_c", j.QuantityDelivered()).Int("loadsdelivered_c", j.LoadsDelivered());
+    return row.Real("formulaprice_c", j.FormulaPrice())
         .Real("batchsize_c", j.Batchsize())
         .Flag("taxable_c", j.Taxable())
         .Real("salestax_c", j.SalesTax())
@@ -208,13 +208,13 @@ std::string JobInsertSql(const Job& j)
 {
     SqlRow row;
     row.Int("entry_c", j.Entry());
-    return JobColumns(row, j).Insert("job_t");
+    return JobColumns(row, j, true).Insert("job_t");
 }
 
 std::string JobUpdateSql(const Job& j)
 {
     SqlRow row;
-    return JobColumns(row, j).Update("job_t", FormatString("WHERE entry_c = %i", j.Entry()));
+    return JobColumns(row, j, false).Update("job_t", FormatString("WHERE entry_c = %i", j.Entry()));
 }
 
 std::string DBJob::LinkId() const

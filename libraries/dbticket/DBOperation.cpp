@@ -36,19 +36,36 @@ bool DBOperation::Run(Kind kind, const std::string& query,
                       FailureReport report) const
 {
     try {
-        PgSqlDatabase db(owner.ConnInfo());
-        int ok = kind == Kind::Tuples ? db.ExecTuplesOk(query) : db.ExecCommandOk(query);
-        if (!ok)
-            return Failed(db, query, report);
-        return use ? use(db) : true;
+        std::unique_ptr<PgSqlDatabase> db = Connect();
+        if (!db)
+            return Failed(UnitOfWork::Current()->ErrorMsg(), query, report);
+        if (!Execute(*db, kind, query, report))
+            return false;
+        return use ? use(*db) : true;
     } catch (const std::exception& e) {
         return Raised(e, query);
     }
 }
 
-bool DBOperation::Failed(PgSqlDatabase& db, const std::string& query, FailureReport report) const
+std::unique_ptr<PgSqlDatabase> DBOperation::Connect() const
 {
-    std::string message = db.ErrorMessage();
+    if (const UnitOfWork* unit = UnitOfWork::Current())
+        return unit->Lend();
+    return std::make_unique<PgSqlDatabase>(owner.ConnInfo());
+}
+
+bool DBOperation::Execute(PgSqlDatabase& db, Kind kind, const std::string& query, FailureReport report) const
+{
+    int ok = kind == Kind::Tuples ? db.ExecTuplesOk(query) : db.ExecCommandOk(query);
+    return ok ? true : Failed(db.ErrorMessage(), query, report);
+}
+
+// A failed statement ends the unit it ran in: the server has aborted the
+// transaction, and nothing after it may be committed.
+bool DBOperation::Failed(const std::string& message, const std::string& query, FailureReport report) const
+{
+    if (UnitOfWork* unit = UnitOfWork::Current())
+        unit->Fail(message);
     if (report.store)
         owner.ErrorMsg(message);
     if (report.log)
@@ -58,6 +75,8 @@ bool DBOperation::Failed(PgSqlDatabase& db, const std::string& query, FailureRep
 
 bool DBOperation::Raised(const std::exception& e, const std::string& query) const
 {
+    if (UnitOfWork* unit = UnitOfWork::Current())
+        unit->Fail(e.what());
     owner.ErrorMsg(e.what());
     LogFailedQuery(site, query, e.what());
     return false;
@@ -67,16 +86,23 @@ bool DBOperation::Transaction(const std::function<bool(const Step&)>& work) cons
 {
     std::string current = "BEGIN";
     try {
-        PgSqlDatabase db(owner.ConnInfo());
+        std::unique_ptr<PgSqlDatabase> db = Connect();
+        if (!db)
+            return Failed(UnitOfWork::Current()->ErrorMsg(), current, FailureReport::Standard());
         Step step = [&](Kind kind, const std::string& query, FailureReport report) {
             current = query;
-            int ok = kind == Kind::Tuples ? db.ExecTuplesOk(query) : db.ExecCommandOk(query);
-            return ok ? true : Failed(db, query, report);
+            return Execute(*db, kind, query, report);
         };
+        if (UnitOfWork* unit = UnitOfWork::Current()) {
+            if (work(step))
+                return true;
+            unit->Fail(owner.ErrorMsg());
+            return false;
+        }
         if (!step(Kind::Command, "BEGIN", FailureReport::Standard()))
             return false;
         if (!work(step)) {
-            db.ExecCommandOk("ROLLBACK");
+            db->ExecCommandOk("ROLLBACK");
             return false;
         }
         return step(Kind::Command, "COMMIT", FailureReport::Standard());
@@ -117,4 +143,103 @@ bool DBOperation::NextVal(const std::string& sequence, int& value, FailureReport
                    return true;
                },
                report);
+}
+
+namespace {
+
+thread_local UnitOfWork* openUnit = nullptr;
+
+}  // namespace
+
+UnitOfWork* UnitOfWork::Current()
+{
+    return openUnit;
+}
+
+UnitOfWork::UnitOfWork(const std::string& conninfo, Access access) : outer(openUnit)
+{
+    openUnit = this;
+    if (outer)
+        return;
+    db = std::make_unique<PgSqlDatabase>(conninfo);
+    // A server that stops answering costs the unit one wait of the connect
+    // timeout, after which nothing more is sent on the connection.
+    int seconds = db->ConnectTimeout();
+    db->AnswerTimeout(seconds == 1 ? 2 : seconds);
+    Statement(access == Access::ReadOnly ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY" : "BEGIN");
+}
+
+UnitOfWork::~UnitOfWork()
+{
+    if (openUnit == this)
+        openUnit = outer;
+    if (finished)
+        return;
+    if (outer) {
+        outer->Fail(error.empty() ? "a part of the work was left unfinished" : error);
+        return;
+    }
+    // A connection still waiting for an answer is only closed: the server
+    // rolls back what a closed connection left open.
+    if (db && !db->ConnectionBad() && PQtransactionStatus(db->Connection()) != PQTRANS_ACTIVE)
+        db->ExecCommandOk("ROLLBACK");
+}
+
+bool UnitOfWork::Ok() const
+{
+    if (failed || finished)
+        return false;
+    return outer ? outer->Ok() : db != nullptr;
+}
+
+bool UnitOfWork::Commit()
+{
+    if (finished)
+        return false;
+    bool ok = Ok();
+    finished = true;
+    if (openUnit == this)
+        openUnit = outer;
+    if (outer || !ok) {
+        if (!outer && !db->ConnectionBad() && PQtransactionStatus(db->Connection()) != PQTRANS_ACTIVE)
+            db->ExecCommandOk("ROLLBACK");
+        return ok;
+    }
+    return Statement("COMMIT");
+}
+
+std::string UnitOfWork::ErrorMsg() const
+{
+    return error;
+}
+
+void UnitOfWork::Fail(const std::string& why)
+{
+    if (!failed) {
+        failed = true;
+        error = why.empty() ? "the unit of work failed" : why;
+    }
+    if (outer)
+        outer->Fail(why);
+}
+
+std::unique_ptr<PgSqlDatabase> UnitOfWork::Lend() const
+{
+    if (!Ok())
+        return nullptr;
+    if (outer)
+        return outer->Lend();
+    auto lent = std::make_unique<PgSqlDatabase>(db->Connection());
+    lent->AnswerTimeout(db->AnswerTimeout());
+    return lent;
+}
+
+bool UnitOfWork::Statement(const char* sql)
+{
+    if (db->ExecCommandOk(sql))
+        return true;
+    std::string message = db->ErrorMessage();
+    LogFailedQuery(DB_SITE(LogFamily::Spaced), sql, message);
+    Fail(message);
+    return false;
 }

@@ -3,6 +3,7 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "DBObject.h"
@@ -41,10 +42,57 @@ struct FailureReport {
     static FailureReport Silent() { return {false, false, nullptr}; }
 };
 
+// One connection and one transaction that every operation of every
+// persistent object joins while the unit is open in this thread: what the
+// operations do between its opening and Commit() is all or nothing. Leaving
+// the unit any other way (a failed statement in it, an early return, an
+// exception) rolls everything back. A unit opened while another is open in
+// the thread joins that one: it adds no connection, and rolls the outer one
+// back unless it is committed itself.
+class UnitOfWork {
+public:
+    enum class Access {
+        ReadWrite,
+        // One version of the data for every read, nothing written.
+        ReadOnly,
+    };
+
+    explicit UnitOfWork(const std::string& conninfo, Access access = Access::ReadWrite);
+    ~UnitOfWork();
+    UnitOfWork(const UnitOfWork&) = delete;
+    UnitOfWork& operator=(const UnitOfWork&) = delete;
+
+    // Whether the transaction is open and nothing in it has failed.
+    bool Ok() const;
+    // Commits the transaction: false (everything rolled back) when the unit
+    // had failed or the server refused the commit.
+    bool Commit();
+    // Why the unit failed: the first failure's message.
+    std::string ErrorMsg() const;
+
+    // The unit open in this thread, or null.
+    static UnitOfWork* Current();
+
+private:
+    friend class DBOperation;
+    // Marks the unit failed; the first reason stays.
+    void Fail(const std::string& why);
+    // The connection the unit lends to its operations, or null when it has none.
+    std::unique_ptr<PgSqlDatabase> Lend() const;
+    bool Statement(const char* sql);
+
+    UnitOfWork* outer;
+    std::unique_ptr<PgSqlDatabase> db;  // null when joined to `outer`
+    bool failed = false;
+    bool finished = false;
+    std::string error;
+};
+
 // The operation convention of every persistent class, written once: each
 // statement runs on a connection of its own opened from the owner's ConnInfo()
-// and closed when the statement's work is done; failures are stored in the
-// owner and logged; no std::exception escapes.
+// and closed when the statement's work is done, or on the connection of the
+// unit of work open in the thread; failures are stored in the owner and
+// logged; no std::exception escapes.
 class DBOperation {
 public:
     DBOperation(DBObject& owner, LogSite site) : owner(owner), site(site) {}
@@ -82,11 +130,15 @@ public:
     using Step = std::function<bool(Kind, const std::string& query, FailureReport report)>;
 
     // Runs `work` as one transaction on one connection: committed when it
-    // returns true, rolled back when it or a statement fails.
+    // returns true, rolled back when it or a statement fails. Inside a unit
+    // of work it is part of the unit's transaction.
     bool Transaction(const std::function<bool(const Step&)>& work) const;
 
 private:
-    bool Failed(PgSqlDatabase& db, const std::string& query, FailureReport report) const;
+    // The connection a statement runs on: the unit's, lent, or a new one.
+    std::unique_ptr<PgSqlDatabase> Connect() const;
+    bool Execute(PgSqlDatabase& db, Kind kind, const std::string& query, FailureReport report) const;
+    bool Failed(const std::string& message, const std::string& query, FailureReport report) const;
     bool Raised(const std::exception& e, const std::string& query) const;
 
     DBObject& owner;

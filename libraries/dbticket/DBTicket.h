@@ -1,6 +1,7 @@
 #ifndef DBTICKET_H
 #define DBTICKET_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,25 @@
 #include "Ticket.h"
 
 class Mutex;
+
+// What the office asks for when it queues a load.
+struct LoadOrder {
+    std::string job;
+    std::string customer;  // the job's
+    std::string truck;
+    float size = 0;  // what one cycle batches
+    int cycles = 1;
+    std::string id;  // "Entry" and the entry number when empty
+    // The office's own choices, made over what the job and customer give.
+    std::function<void(Ticket&)> choose;
+};
+
+// A value the plant read for one material of a cycle: what it weighed, or
+// its moisture in percent.
+struct Reading {
+    std::string product;
+    float value;
+};
 
 // One ticket together with everything it refers to: the customer, job,
 // formula and truck, and the materials and extra products of the batch. The
@@ -107,6 +127,34 @@ public:
     bool DeleteProd();
     // The largest load the ticket's truck carries.
     float MaxLoadSize() const;
+
+    // Database operations: a load's life, each one unit of work (all or
+    // nothing). Each returns false with the reason in ErrorMsg().
+    // Queues a load of the order's job: the batch row with the job's site,
+    // price and tax, the formula's materials and the job's extra products as
+    // its links. This ticket becomes the queued batch.
+    bool QueueLoad(const LoadOrder& order);
+    // Finishes the next cycle of queued batch `entry`: claims it, weighs up,
+    // numbers and prices the ticket, stores it, books its usage, queues the
+    // remaining cycles and takes the batch off the queue. This ticket becomes
+    // the stored ticket. A second finisher of the batch makes nothing and is
+    // told the batch is not found.
+    bool FinishBatch(int entry, const std::vector<Reading>& actuals, const std::vector<Reading>& moistures);
+    // Voids queued batch `entry`; one being finished is waited for, and then
+    // is not found.
+    bool VoidQueued(int entry);
+    // Locks the batch row of `entry` until the unit of work ends: a second
+    // claimant waits, then finds nothing if the first took the batch off.
+    // False, with "batch N not found", when no row has the entry.
+    bool ClaimBatch(int entry);
+    // Moisture as given; the adjusted target is the wet target,
+    // target × (1 + moisture / 100); the actual as given, else the adjusted
+    // target. False for a material the batch does not hold.
+    bool WeighUp(const std::vector<Reading>& actuals, const std::vector<Reading>& moistures);
+    // Subtotal: the formula price times the batch size plus every extra
+    // product's price times its quantity, each rounded to the cent; tax: the
+    // sales tax (percent) of the subtotal, to the cent; total: both.
+    void Price();
 
     // Database operations: the finished ticket, its usage and its stamps.
     bool Save(bool update);

@@ -114,12 +114,13 @@ bool DBTicket::Update()
     std::printf("JOB UPDATE\n");
     if (!job->LoadById(JobId(), CustomerId()))
         return false;
+    // What the loads delivered of each ordered product is kept in the job in
+    // memory only: the links hold no such figure, and writing them back
+    // would undo an office edit of the job made while the load was finished.
     for (const DBProduct* sold : prod_v)
         for (DBProduct* ordered : job->prod_v)
             if (sold && ordered && sold->Id() == ordered->Id())
                 ordered->actual_c += sold->amount_c;
-    if (!job->SaveProd())
-        return false;
     std::printf("DONE UPDATE\n");
     return true;
 }

@@ -1,5 +1,8 @@
 #include "Actions.h"
 
+#include <sstream>
+
+#include "DBOperation.h"
 #include "Output.h"
 
 std::string OneMessage(const std::string& message)
@@ -29,4 +32,25 @@ std::string Quoted(const std::string& id)
 std::string Named(const std::string& kind, const std::string& id)
 {
     return kind + " " + Quoted(id);
+}
+
+ActionRun OneVersion(ActionRun action)
+{
+    return [action](Context& ctx, const Args& args) {
+        UnitOfWork unit(ctx.conninfo, UnitOfWork::Access::ReadOnly);
+        action(ctx, args);
+    };
+}
+
+ActionRun AllOrNothing(ActionRun action)
+{
+    return [action](Context& ctx, const Args& args) {
+        UnitOfWork unit(ctx.conninfo);
+        std::ostringstream result;
+        Context inner{ctx.conninfo, result};
+        action(inner, args);
+        if (!unit.Commit())
+            throw Failure(OneMessage(unit.ErrorMsg()));
+        ctx.out << result.str();
+    };
 }

@@ -16,6 +16,14 @@ struct Context {
     std::ostream& out;
 };
 
+using ActionRun = std::function<void(Context&, const Args&)>;
+
+// An action whose reads all see one version of the data, on one connection.
+ActionRun OneVersion(ActionRun action);
+// An action whose writes are all or nothing: they are committed when it
+// ends without a failure, and only then is its result given out.
+ActionRun AllOrNothing(ActionRun action);
+
 // One "morvik KIND ACTION" with its operands and options.
 struct Action {
     std::string kind;
@@ -25,7 +33,7 @@ struct Action {
     size_t maxOperands;
     std::string summary;
     std::vector<OptionDef> options;
-    std::function<void(Context&, const Args&)> run;
+    ActionRun run;
 };
 
 std::vector<Action> MasterDataActions();

@@ -1,24 +1,14 @@
 // batch queue, list, show, void and finish.
 
-#include "Batches.h"
-
-#include <cmath>
 #include <memory>
 
 #include "Actions.h"
-#include "DBJob.h"
-#include "DBTruck.h"
 #include "FormatString.h"
 #include "Records.h"
 
 namespace {
 
 const char* const kVoid = "VOID";
-
-double Cents(double value)
-{
-    return std::round(value * 100) / 100;
-}
 
 int ParseEntry(const Args& args)
 {
@@ -46,21 +36,6 @@ std::unique_ptr<DBTicket> LoadBatch(const Context& ctx, int entry)
     return batch;
 }
 
-// The product, amount, position and (for an extra product) price of each
-// line: what a batch's links hold.
-void CopyLines(const std::vector<DBProduct*>& from, std::vector<DBProduct*>& to)
-{
-    for (const DBProduct* source : from) {
-        if (!source)
-            continue;
-        auto line = std::make_unique<DBProduct>(source->ConnInfo());
-        static_cast<Product&>(*line) = *source;
-        line->amount_c = source->amount_c;
-        line->position_c = source->position_c;
-        to.push_back(line.release());
-    }
-}
-
 void Queue(Context& ctx, const Args& args)
 {
     const std::string jobId = args.Required("job");
@@ -78,64 +53,17 @@ void Queue(Context& ctx, const Args& args)
     Ticket checked;
     ApplyOptions(records::kBatchOptions, args, checked);
 
-    // Everything the batch refers to is found before anything is written.
-    DBJob job(ctx.conninfo);
-    std::string what = Named("job", jobId) + " of " + Named("customer", customerId);
-    RequireFound(job.LoadById(jobId, customerId), job, what);
-    StoredId(job);
-    if (job.FormulaId().empty())
-        throw Failure(what + " has no formula");
-    if (job.customer->Entry() == 0)
-        throw Failure(Named("customer", job.CustomerId()) + " not found");
-    if (job.formula->Entry() == 0 || job.formula->matl_v.empty())
-        throw Failure(Named("formula", job.FormulaId()) + " of " + what + " not found or without materials");
-    DBTruck truck(ctx.conninfo);
-    RequireFound(truck.LoadById(truckId), truck, Named("truck", truckId));
-    StoredId(truck);
-
+    LoadOrder order;
+    order.job = jobId;
+    order.customer = customerId;
+    order.truck = truckId;
+    order.size = size;
+    order.cycles = cycles;
+    order.id = args.Value("id", "");
+    order.choose = [&](Ticket& batch) { ApplyOptions(records::kBatchOptions, args, batch); };
     DBTicket batch(ctx.conninfo);
-    Check(batch.LoadDefaults(), batch, "reading the ticket defaults");
-    Check(batch.NextEntry(), batch, "numbering the batch");
-    // "Entry" and the number is the identifier the queue gives a cycle, too.
-    batch.Id(args.Value("id", FormatString("Entry%i", batch.Entry())));
-    DBTicket queued(ctx.conninfo);
-    queued.LoadById(batch.Id());
-    if (queued.Entry() != 0)
-        throw Failure(Named("batch", batch.Id()) + " is already queued");
-
-    batch.JobId(job.Id());
-    batch.CustomerId(job.CustomerId());
-    batch.FormulaId(job.FormulaId());
-    batch.TruckId(truck.Id());
-    batch.Driver(truck.Driver());
-    batch.Batchsize(size);
-    batch.Cycles(cycles);
-    batch.Deliverto(job.Deliverto());
-    batch.Street(job.Street());
-    batch.City(job.City());
-    batch.State(job.State());
-    batch.Zipcode(job.Zipcode());
-    batch.Instructions(job.Instructions());
-    batch.FormulaPrice(job.FormulaPrice());
-    batch.PrintTicket(job.customer->PrintTicket());
-    // Taxed at the job's rate, or the default rate when the job names none;
-    // never for a job that is not taxable or a customer exempt from tax.
-    if (!job.Taxable() || job.customer->TaxExempt())
-        batch.SalesTax(0);
-    else if (job.SalesTax() != 0)
-        batch.SalesTax(job.SalesTax());
-    ApplyOptions(records::kBatchOptions, args, batch);
-
-    CopyLines(job.formula->matl_v, batch.matl_v);
-    CopyLines(job.prod_v, batch.prod_v);
-
-    Check(batch.Batch(false), batch, "queueing " + Named("batch", batch.Id()));
-    if (!batch.SaveMatl() || !batch.SaveProd()) {
-        std::string message = OneMessage(batch.ErrorMsg());
-        // A batch without all its lines would be made wrong: it leaves the queue.
-        batch.Delete();
-        throw Failure("queueing the lines of " + Named("batch", batch.Id()) + ": " + message);
-    }
+    if (!batch.QueueLoad(order))
+        throw Failure(OneMessage(batch.ErrorMsg()));
     ctx.out << batch.Entry() << "\n";
 }
 
@@ -191,86 +119,33 @@ void Show(Context& ctx, const Args& args)
 
 void Void(Context& ctx, const Args& args)
 {
-    int entry = ParseEntry(args);
-    std::unique_ptr<DBTicket> batch = LoadBatch(ctx, entry);
-    Check(batch->VoidBatch(), *batch, "voiding " + BatchName(entry));
+    DBTicket batch(ctx.conninfo);
+    if (!batch.VoidQueued(ParseEntry(args)))
+        throw Failure(OneMessage(batch.ErrorMsg()));
 }
 
-std::vector<Quantity> Quantities(const Args& args, const std::string& option)
+std::vector<Reading> Readings(const Args& args, const std::string& option)
 {
-    std::vector<Quantity> list;
-    for (const std::string& text : args.Values(option))
-        list.push_back(ParseQuantity("--" + option, text, false));
+    std::vector<Reading> list;
+    for (const std::string& text : args.Values(option)) {
+        Quantity q = ParseQuantity("--" + option, text, false);
+        list.push_back({q.id, q.amount});
+    }
     return list;
 }
 
 void Finish(Context& ctx, const Args& args)
 {
     int entry = ParseEntry(args);
-    std::vector<Quantity> actuals = Quantities(args, "actual");
-    std::vector<Quantity> moistures = Quantities(args, "moisture");
-    std::unique_ptr<DBTicket> t = LoadBatch(ctx, entry);
-    if (t->TimeToBatch() == kVoid)
-        throw Failure(BatchName(entry) + " is void");
-    const std::string batchId = t->Id();
-
-    WeighUp(*t, actuals, moistures);
-    t->GetDateTimeStart();
-    t->GetDateTime();
-    Check(t->NextTicketEntry(), *t, "numbering the ticket of " + BatchName(entry));
-    // The ticket sequence makes the identifier unique among tickets.
-    t->Id(FormatString("T%i", t->Entry()));
-    PriceTicket(*t, t->prod_v);
-    Check(t->Save(false), *t, "storing " + Named("ticket", t->Id()));
-
-    // The ticket stands from here on: a step that fails is reported, and the
-    // steps after it still run.
-    std::string problems;
-    if (!t->Update())
-        problems += "booking the usage of " + Named("ticket", t->Id()) + ": " + OneMessage(t->ErrorMsg()) + "; ";
-    if (t->Cycles() > 1 && t->NextCycle() == 0)
-        problems += "queueing the remaining cycles of " + BatchName(entry) + " failed; ";
-    DBTicket done(ctx.conninfo);
-    done.Id(batchId);
-    if (!done.Delete())
-        problems += "taking " + BatchName(entry) + " off the queue: " + OneMessage(done.ErrorMsg()) + "; ";
-    ctx.out << t->Id() << "\n";
-    if (!problems.empty())
-        throw Failure(problems.substr(0, problems.size() - 2));
+    std::vector<Reading> actuals = Readings(args, "actual");
+    std::vector<Reading> moistures = Readings(args, "moisture");
+    DBTicket ticket(ctx.conninfo);
+    if (!ticket.FinishBatch(entry, actuals, moistures))
+        throw Failure(OneMessage(ticket.ErrorMsg()));
+    ctx.out << ticket.Id() << "\n";
 }
 
 }  // namespace
-
-void WeighUp(DBTicket& batch, const std::vector<Quantity>& actuals, const std::vector<Quantity>& moistures)
-{
-    auto find = [&](const Quantity& q) -> DBProduct& {
-        for (DBProduct* matl : batch.matl_v)
-            if (matl && SameId(matl->Id(), q.id))
-                return *matl;
-        throw Failure(BatchName(batch.Entry()) + " has no material " + Quoted(q.id));
-    };
-    for (const Quantity& q : moistures)
-        find(q).moisture_c = q.amount;
-    for (DBProduct* matl : batch.matl_v)
-        if (matl) {
-            matl->adjustedtarget_c = matl->target_c * (1 + matl->moisture_c / 100);
-            matl->actual_c = matl->adjustedtarget_c;
-        }
-    for (const Quantity& q : actuals)
-        find(q).actual_c = q.amount;
-}
-
-void PriceTicket(Ticket& ticket, const std::vector<DBProduct*>& products)
-{
-    double subtotal = Cents(static_cast<double>(ticket.FormulaPrice()) * ticket.Batchsize());
-    for (const DBProduct* prod : products)
-        if (prod)
-            subtotal += Cents(static_cast<double>(prod->UnitPrice()) * prod->amount_c);
-    double tax = Cents(subtotal * ticket.SalesTax() / 100);
-    ticket.Subtotal(static_cast<float>(subtotal));
-    ticket.Tax(static_cast<float>(tax));
-    ticket.Total(static_cast<float>(subtotal + tax));
-}
 
 std::vector<Action> BatchActions()
 {
@@ -292,15 +167,16 @@ std::vector<Action> BatchActions()
           {"printprices", "t|f", ""},
           {"printticket", "t|f", "instead of the customer's choice"},
           {"plant", "VALUE", ""}},
-         Queue},
-        {"batch", "list", "", 0, 0, "lists the queue by entry number", {}, List},
-        {"batch", "show", "ENTRY", 1, 1, "shows a batch and each material's target for its size", {}, Show},
-        {"batch", "void", "ENTRY", 1, 1, "voids a queued batch", {}, Void},
+         AllOrNothing(Queue)},
+        {"batch", "list", "", 0, 0, "lists the queue by entry number", {}, OneVersion(List)},
+        {"batch", "show", "ENTRY", 1, 1, "shows a batch and each material's target for its size", {},
+         OneVersion(Show)},
+        {"batch", "void", "ENTRY", 1, 1, "voids a queued batch", {}, AllOrNothing(Void)},
         {"batch", "finish", "ENTRY", 1, 1,
          "stores the batch's next cycle as a ticket, books its usage, queues the remaining cycles, takes the batch "
          "off the queue and prints the ticket identifier (T and the ticket's entry number)",
          {{"actual", "PRODUCT=VALUE", "what a material weighed; the others weigh their adjusted target", true},
           {"moisture", "PRODUCT=PERCENT", "a material's moisture; its adjusted target is the wet weight", true}},
-         Finish},
+         AllOrNothing(Finish)},
     };
 }

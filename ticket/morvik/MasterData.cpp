@@ -193,11 +193,11 @@ void AddActions(std::vector<Action>& actions, const Kind<DB, R>& kind)
     };
     const std::string& n = kind.name;
     actions.push_back({n, "add", "ID", 1, 1, "adds a " + n + ": the " + n + "_w defaults, then the options", fields,
-                       bind(&Add<DB, R>)});
-    actions.push_back({n, "show", "ID", 1, 1, "shows every field of a " + n, key, bind(&Show<DB, R>)});
-    actions.push_back({n, "list", "", 0, 0, "lists the " + n + "s by identifier", {}, bind(&List<DB, R>)});
-    actions.push_back({n, "set", "ID", 1, 1, "changes the fields given", fields, bind(&Set<DB, R>)});
-    actions.push_back({n, "delete", "ID", 1, 1, "deletes a " + n, key, bind(&Delete<DB, R>)});
+                       AllOrNothing(bind(&Add<DB, R>))});
+    actions.push_back({n, "show", "ID", 1, 1, "shows every field of a " + n, key, OneVersion(bind(&Show<DB, R>))});
+    actions.push_back({n, "list", "", 0, 0, "lists the " + n + "s by identifier", {}, OneVersion(bind(&List<DB, R>))});
+    actions.push_back({n, "set", "ID", 1, 1, "changes the fields given", fields, AllOrNothing(bind(&Set<DB, R>))});
+    actions.push_back({n, "delete", "ID", 1, 1, "deletes a " + n, key, AllOrNothing(bind(&Delete<DB, R>))});
 }
 
 template <class DB>

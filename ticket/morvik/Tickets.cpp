@@ -131,13 +131,13 @@ std::vector<Action> TicketActions()
 {
     return {
         {"ticket", "list", "", 0, 0, "lists the stored tickets by entry number, or those of one day",
-         {{"date", "YYYY-MM-DD", "only the tickets stored that day"}}, List},
-        {"ticket", "show", "ID", 1, 1, "writes a ticket as velmora view does", {}, Show},
-        {"ticket", "void", "ID", 1, 1, "voids a stored ticket", {}, Void},
+         {{"date", "YYYY-MM-DD", "only the tickets stored that day"}}, OneVersion(List)},
+        {"ticket", "show", "ID", 1, 1, "writes a ticket as velmora view does", {}, OneVersion(Show)},
+        {"ticket", "void", "ID", 1, 1, "voids a stored ticket", {}, AllOrNothing(Void)},
         {"ticket", "export", "[ID]", 0, 1,
          "writes one ticket as a JSON document, or a day's tickets as CSV (texts in UTF-8)",
          {{"date", "YYYY-MM-DD", "every ticket stored that day, as CSV"},
           {"format", "json|csv", "json for one ticket, csv for a day"}},
-         Export},
+         OneVersion(Export)},
     };
 }

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "Batches.h"
 #include "Cli.h"
 #include "Output.h"
 #include "SampleTickets.h"
@@ -174,30 +173,6 @@ TEST(Exports, ATicketDocumentHoldsItsRecordsAndLines)
     EXPECT_EQ("identifier,invoice,date,customer,job,delivery site,formula,truck,driver,batch size,total,void\r\n"
               "\"T\"\"1\",0,,,,\"Lot 7, north\",,,,8,798.43,true\r\n",
               TicketsCsv({voided}));
-}
-
-TEST(FinishedCycle, MaterialsAreWeighedAndTheTicketPriced)
-{
-    DBTicket batch("");
-    batch.Entry(4);
-    samples::AddLine(batch.matl_v, "SAND", "agg", "", 1300, 10400, 0, 0);
-    samples::AddLine(batch.matl_v, "CEM", "cmt", "", 517, 4136, 0, 0);
-    WeighUp(batch, {{"cem", 4150}}, {{"Sand", 5}});
-    EXPECT_FLOAT_EQ(5, batch.matl_v[0]->moisture_c);
-    EXPECT_FLOAT_EQ(10920, batch.matl_v[0]->adjustedtarget_c);
-    EXPECT_FLOAT_EQ(10920, batch.matl_v[0]->actual_c);
-    EXPECT_FLOAT_EQ(4136, batch.matl_v[1]->adjustedtarget_c);
-    EXPECT_FLOAT_EQ(4150, batch.matl_v[1]->actual_c);
-    EXPECT_THROW(WeighUp(batch, {{"GRAVEL", 1}}, {}), Failure);
-
-    batch.FormulaPrice(87.65f);
-    batch.Batchsize(8);
-    batch.SalesTax(7);
-    samples::AddLine(batch.prod_v, "PUMP", "fee", "", 2, 2, 2, 0)->UnitPrice(22.505f);
-    PriceTicket(batch, batch.prod_v);
-    EXPECT_FLOAT_EQ(746.21f, batch.Subtotal());
-    EXPECT_FLOAT_EQ(52.23f, batch.Tax());
-    EXPECT_FLOAT_EQ(798.44f, batch.Total());
 }
 
 }  // namespace

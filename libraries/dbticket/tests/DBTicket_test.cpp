@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DBTicket.h"
+#include "SampleTickets.h"
 
 TEST(DBTicket, FreshTicketHoldsAttachedRecordsWithDefaults)
 {
@@ -148,4 +149,29 @@ TEST(Ownership, DeleteProductsEmptiesAListWithEmptySlots)
     std::vector<DBProduct*> list{NewProduct(), nullptr, NewProduct()};
     DeleteProducts(list);
     EXPECT_TRUE(list.empty());
+}
+
+TEST(DBTicket, AFinishedCycleIsWeighedUpAndPricedToTheCent)
+{
+    DBTicket batch("");
+    batch.Entry(4);
+    samples::AddLine(batch.matl_v, "SAND", "agg", "", 1300, 10400, 0, 0);
+    samples::AddLine(batch.matl_v, "CEM", "cmt", "", 517, 4136, 0, 0);
+    ASSERT_TRUE(batch.WeighUp({{"cem", 4150}}, {{"Sand", 5}}));
+    EXPECT_FLOAT_EQ(5, batch.matl_v[0]->moisture_c);
+    EXPECT_FLOAT_EQ(10920, batch.matl_v[0]->adjustedtarget_c);
+    EXPECT_FLOAT_EQ(10920, batch.matl_v[0]->actual_c);
+    EXPECT_FLOAT_EQ(4136, batch.matl_v[1]->adjustedtarget_c);
+    EXPECT_FLOAT_EQ(4150, batch.matl_v[1]->actual_c);
+    EXPECT_FALSE(batch.WeighUp({{"GRAVEL", 1}}, {}));
+    EXPECT_EQ("batch 4 has no material 'GRAVEL'", batch.ErrorMsg());
+
+    batch.FormulaPrice(87.65f);
+    batch.Batchsize(8);
+    batch.SalesTax(7);
+    samples::AddLine(batch.prod_v, "PUMP", "fee", "", 2, 2, 2, 0)->UnitPrice(22.505f);
+    batch.Price();
+    EXPECT_FLOAT_EQ(746.21f, batch.Subtotal());
+    EXPECT_FLOAT_EQ(52.23f, batch.Tax());
+    EXPECT_FLOAT_EQ(798.44f, batch.Total());
 }
