@@ -1,6 +1,8 @@
 #include "PgFixture.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 std::string PgFixture::Port()
 {
@@ -64,4 +66,34 @@ void PgFixture::ResetDatabase()
          "FOR s IN SELECT sequencename FROM pg_sequences WHERE schemaname = 'public' LOOP "
          "EXECUTE format('ALTER SEQUENCE %I RESTART', s.sequencename); "
          "END LOOP; END $$");
+}
+
+bool PgFixture::AwaitLockWaiters(int count)
+{
+    // A connection of its own: this one may be inside a transaction, which
+    // would keep showing the first look at the server's activity.
+    PGconn* watcher = PQconnectdb(kOwnerConnInfo);
+    bool reached = false;
+    for (int tries = 0; tries < 600 && !reached && PQstatus(watcher) == CONNECTION_OK; ++tries) {
+        PGresult* r = PQexec(watcher, "SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'");
+        reached = PQresultStatus(r) == PGRES_TUPLES_OK && std::atoi(PQgetvalue(r, 0, 0)) >= count;
+        PQclear(r);
+        if (!reached)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    PQfinish(watcher);
+    return reached;
+}
+
+std::string PgFixture::Contents()
+{
+    std::string all;
+    for (const char* table : {"product_t", "customer_t", "truck_t", "formula_t", "job_t", "batch_t",
+                              "productlinker_t", "ticket_t", "payment_t", "batchcounter_t"})
+        all += Query(std::string("SELECT count(*) || ':' || coalesce(md5(string_agg(t::text, '|' ORDER BY "
+                                 "t::text)), '') FROM ") +
+                     table + " t")
+                   .value_or("NULL") +
+               "\n";
+    return all;
 }

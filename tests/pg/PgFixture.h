@@ -33,6 +33,12 @@ protected:
     std::optional<std::string> Query(const std::string& sql);
     // Empties every table and restarts every sequence.
     void ResetDatabase();
+    // Waits (a bounded time) until `count` other sessions wait for a lock;
+    // false when they never do.
+    bool AwaitLockWaiters(int count);
+    // Every row of the tables a load's life writes, to tell that nothing
+    // was written.
+    std::string Contents();
 
 private:
     PGconn* conn = nullptr;

@@ -79,4 +79,15 @@ bool SaveJob(const std::string& conninfo, int entry, const std::string& id, cons
     return j.Save(false) && j.SaveMatl() && j.SaveProd();
 }
 
+bool SavePlant(const std::string& conninfo)
+{
+    return SaveProducts(conninfo, {{"SAND", "agg"}, {"STONE", "agg"}, {"CEM", "cmt"}, {"AIR", "admix"},
+                                   {"WATER", "water"}, {"PUMP", "fee"}}) &&
+           SaveCustomer(conninfo, "OHARA", "O'Hara Ltd") && SaveTruck(conninfo, "TR7", "J\xf6rg") &&
+           SaveFormula(conninfo, "MIX30", "30 MPa pump mix",
+                       {{"SAND", 0.45f, 1}, {"STONE", 0.55f, 2}, {"CEM", 0.125f, 3}, {"AIR", 0.25f, 4},
+                        {"WATER", 0.0625f, 5}}) &&
+           SaveJob(conninfo, 1, "J1", "OHARA", "Harbour Rd 4", "MIX30", 8, {}, {{"PUMP", 1, 1, 45}});
+}
+
 }  // namespace masters

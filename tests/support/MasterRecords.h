@@ -35,6 +35,12 @@ bool SaveJob(const std::string& conninfo, int entry, const std::string& id, cons
              const std::string& deliverto, const std::string& formula, float batchsize,
              const std::vector<Line>& materials = {}, const std::vector<Line>& products = {});
 
+// The plant most tests need: materials SAND and STONE (agg), CEM (cmt), AIR
+// (admix) and WATER (water) and the extra product PUMP (fee); customer OHARA
+// ("O'Hara Ltd"), truck TR7 with driver "J\xf6rg"; formula MIX30 of all five
+// materials; job J1 of OHARA to "Harbour Rd 4" of MIX30 with one PUMP at 45.
+bool SavePlant(const std::string& conninfo);
+
 }  // namespace masters
 
 #endif
