@@ -9,7 +9,9 @@
 #include <syslog.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <set>
 #include <sstream>
@@ -33,7 +35,8 @@ const char* const kOverview =
     "--verbose writes the library's progress and log lines to standard error; without it the\n"
     "progress lines are dropped and the log lines go to the system log only.\n"
     "The database settings come from section [database] of database.f, as for velmora.\n"
-    "Exit status: 0 done, 1 not found or refused by the database, 2 a usage error.\n";
+    "Exit status: 0 done, 1 not found, refused by the database or standard output not written,\n"
+    "2 a usage error.\n";
 
 // While the library runs, what it prints is set aside (or, with --verbose,
 // sent to standard error), so that standard output holds nothing but the
@@ -112,6 +115,52 @@ std::string Overview(const std::vector<Action>& actions, const std::string& kind
     return text;
 }
 
+// Writes the text to standard output and flushes it: the reason it could not
+// be written, or nothing. An export cut short must not pass for a whole one.
+std::string WriteOut(const std::string& text)
+{
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+        return "";
+    return errno ? std::strerror(errno) : "write error";
+}
+
+std::string Unwritten(const std::string& reason)
+{
+    return "standard output could not be written: " + reason;
+}
+
+// Writes a text that is not an action's result, such as a help text.
+int Print(const std::string& text)
+{
+    std::string reason = WriteOut(text);
+    if (reason.empty())
+        return 0;
+    std::cerr << "morvik: " << Unwritten(reason) << std::endl;
+    return 1;
+}
+
+// The actions whose result names the record they stored. When that name
+// cannot be printed the record stands all the same, and the message says
+// which it is, so nobody stores it twice.
+std::string StoredRecord(const Action& action, const std::string& printed)
+{
+    static const struct {
+        const char* kind;
+        const char* name;
+        const char* before;
+        const char* after;
+    } kStoring[] = {
+        {"batch", "queue", "batch entry ", " was queued"},
+        {"batch", "finish", "ticket ", " was stored"},
+    };
+    const std::string name = printed.substr(0, printed.find('\n'));
+    for (const auto& storing : kStoring)
+        if (action.kind == storing.kind && action.name == storing.name && !name.empty())
+            return storing.before + name + storing.after;
+    return "";
+}
+
 // Runs one action: its result goes to standard output after the library is
 // done, its message to standard error.
 int Execute(const Action& action, const std::vector<std::string>& words, bool verbose)
@@ -133,14 +182,20 @@ int Execute(const Action& action, const std::vector<std::string>& words, bool ve
         message = std::string("usage: ") + e.what() + " (morvik " + action.kind + " " + action.name + " --help)";
     } catch (const Failure& e) {
         status = 1;
-        message = std::string("morvik: ") + e.what();
+        message = e.what();
     }
     closelog();
     // What was done before a failure is still reported, such as the
     // identifier of a ticket that was stored.
-    std::cout << out.str() << std::flush;
+    std::string reason = WriteOut(out.str());
+    if (!reason.empty()) {
+        std::string stored = StoredRecord(action, out.str());
+        std::string lost = (stored.empty() ? "" : stored + ", but ") + Unwritten(reason);
+        message = message.empty() ? lost : lost + "; " + message;
+        status = 1;
+    }
     if (status != 0)
-        std::cerr << message << std::endl;
+        std::cerr << (status == 1 ? "morvik: " : "") << message << std::endl;
     return status;
 }
 
@@ -160,10 +215,8 @@ int Run(std::vector<std::string> words)
     const std::vector<Action> actions = AllActions();
     bool verbose = false;
     for (; !words.empty() && words[0].compare(0, 1, "-") == 0; words.erase(words.begin())) {
-        if (words[0] == "--help" || words[0] == "-h") {
-            std::cout << Overview(actions);
-            return 0;
-        }
+        if (words[0] == "--help" || words[0] == "-h")
+            return Print(Overview(actions));
         if (words[0] != "--verbose") {
             std::cerr << "usage: unknown option " << words[0] << " (morvik --help lists the actions)\n";
             return 2;
@@ -183,18 +236,14 @@ int Run(std::vector<std::string> words)
         std::cerr << "usage: no ACTION given; " << Overview(actions, kind);
         return 2;
     }
-    if (words[1] == "--help" || words[1] == "-h") {
-        std::cout << Overview(actions, kind);
-        return 0;
-    }
+    if (words[1] == "--help" || words[1] == "-h")
+        return Print(Overview(actions, kind));
     for (const Action& action : actions) {
         if (action.kind != kind || action.name != words[1])
             continue;
         const std::vector<std::string> rest(words.begin() + 2, words.end());
-        if (AsksForHelp(rest)) {
-            std::cout << Help(action);
-            return 0;
-        }
+        if (AsksForHelp(rest))
+            return Print(Help(action));
         return Execute(action, rest, verbose);
     }
     std::cerr << "usage: unknown action " << kind << " " << words[1] << " (morvik " << kind << " --help lists them)\n";

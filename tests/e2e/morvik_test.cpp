@@ -321,6 +321,52 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"ticket", "show", "T9"}, 1, "morvik: ticket 'T9' not found"},
         Refusal{{"ticket", "void", "T9"}, 1, "morvik: ticket 'T9' not found"}));
 
+struct Unwritable {
+    std::vector<std::string> args;  // "TODAY" stands for the day's date
+    int status;
+    std::string err;       // all of standard error
+    std::string contents;  // the identifiers in batch_t, then in ticket_t, afterwards
+};
+
+void PrintTo(const Unwritable& u, std::ostream* os)
+{
+    for (const std::string& arg : u.args)
+        *os << arg << " ";
+}
+
+class MorvikUnwritable : public MorvikTest, public ::testing::WithParamInterface<Unwritable> {};
+
+// With standard output on a full disk whatever was to be printed is lost: the
+// run fails with one line that names any record it stored all the same.
+TEST_P(MorvikUnwritable, FailsAndNamesWhatWasStored)
+{
+    Ok({"batch", "queue", "--job", "J1", "--customer", "OHARA", "--truck", "TR7", "--size", "8"});
+    Ok({"batch", "queue", "--job", "J1", "--customer", "OHARA", "--truck", "TR7", "--size", "4"});
+    ASSERT_EQ("T1\n", Ok({"batch", "finish", "1"}));
+    std::vector<std::string> argv = {kMorvik};
+    for (const std::string& arg : GetParam().args)
+        argv.push_back(arg == "TODAY" ? Value("SELECT to_char(now(), 'YYYY-MM-DD')") : arg);
+    ProcessResult r = RunProcess(argv, {}, "/dev/full");
+    EXPECT_EQ(GetParam().status, r.exitStatus);
+    EXPECT_EQ(GetParam().err, r.err);
+    EXPECT_EQ(GetParam().contents, Value("SELECT coalesce((SELECT string_agg(id_c, ' ' ORDER BY entry_c) FROM batch_t), '') || "
+                                         "' / ' || (SELECT string_agg(id_c, ' ' ORDER BY entry_c) FROM ticket_t)"));
+}
+
+const std::string kFull = "standard output could not be written: No space left on device\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MorvikUnwritable,
+    ::testing::Values(
+        Unwritable{{"batch", "list"}, 1, "morvik: " + kFull, "Entry2 / T1"},
+        Unwritable{{"ticket", "export", "--date", "TODAY"}, 1, "morvik: " + kFull, "Entry2 / T1"},
+        Unwritable{{"ticket", "export", "T1"}, 1, "morvik: " + kFull, "Entry2 / T1"},
+        Unwritable{{"batch", "--help"}, 1, "morvik: " + kFull, "Entry2 / T1"},
+        Unwritable{Queue({"--size", "2"}), 1, "morvik: batch entry 3 was queued, but " + kFull, "Entry2 Entry3 / T1"},
+        Unwritable{{"batch", "finish", "2"}, 1, "morvik: ticket T2 was stored, but " + kFull, " / T1 T2"},
+        // Nothing to print, nothing lost.
+        Unwritable{{"batch", "void", "2"}, 0, "", "Entry2 / T1"}));
+
 TEST(MorvikHelp, ListsEveryActionAndNamesItsOptions)
 {
     ProcessResult top = RunProcess({kMorvik, "--help"});

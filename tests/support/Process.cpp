@@ -78,10 +78,11 @@ void MakeDirs(const std::string& path)
     }
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env)
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                         const std::string& stdoutTo)
 {
     TempDir scratch;
-    std::string outPath = scratch.Path() + "/out";
+    std::string outPath = stdoutTo.empty() ? scratch.Path() + "/out" : stdoutTo;
     std::string errPath = scratch.Path() + "/err";
     pid_t pid = fork();
     if (pid < 0)
@@ -109,7 +110,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     ProcessResult result;
     if (WIFEXITED(status))
         result.exitStatus = WEXITSTATUS(status);
-    result.out = ReadFile(outPath);
+    if (stdoutTo.empty())
+        result.out = ReadFile(outPath);
     result.err = ReadFile(errPath);
     return result;
 }

@@ -25,8 +25,11 @@ struct ProcessResult {
 };
 
 // Runs a program (no shell) with extra "NAME=value" environment entries,
-// standard input from /dev/null, and collects its output.
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
+// standard input from /dev/null, and collects its output. Given `stdoutTo`
+// (such as /dev/full), standard output goes to that file instead and `out`
+// stays empty.
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+                         const std::string& stdoutTo = "");
 
 // argv under timeout(1): a program that hangs is ended after `seconds` and
 // reports status 124, so the test fails instead of stalling the suite.

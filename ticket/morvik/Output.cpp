@@ -187,11 +187,13 @@ void JsonWriter::Bool(bool value)
     text += value ? "true" : "false";
 }
 
-std::string CsvRecord(const std::vector<std::string>& latin1Fields)
+std::string CsvRecord(const std::vector<CsvField>& fields)
 {
     std::string record;
-    for (size_t i = 0; i < latin1Fields.size(); ++i) {
-        std::string field = Latin1ToUtf8(latin1Fields[i]);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        std::string field = Latin1ToUtf8(fields[i].text);
+        if (!fields[i].number && !field.empty() && std::string("=+-@\t\r").find(field[0]) != std::string::npos)
+            field.insert(0, "'");
         if (field.find_first_of(",\"\r\n") != std::string::npos) {
             std::string quoted = "\"";
             for (char c : field)

@@ -2,6 +2,7 @@
 #define MORVIK_OUTPUT_H
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // How morvik writes values: numbers, one-line texts, aligned tables, and the
@@ -54,9 +55,26 @@ private:
 // A JSON string literal of a Latin-1 text, quotes included.
 std::string JsonString(const std::string& latin1);
 
+// A field of a CSV record: a text, or a number the export wrote itself.
+struct CsvField {
+    CsvField(std::string latin1) : text(std::move(latin1)) {}
+    CsvField(const char* latin1) : text(latin1) {}
+    static CsvField Number(std::string written)
+    {
+        CsvField field(std::move(written));
+        field.number = true;
+        return field;
+    }
+
+    std::string text;
+    bool number = false;
+};
+
 // One CSV record (RFC 4180): a field holding a comma, a double quote, a
 // carriage return or a line feed is quoted, its quotes doubled; the record
-// ends in CR LF. Texts come out as UTF-8.
-std::string CsvRecord(const std::vector<std::string>& latin1Fields);
+// ends in CR LF. Texts come out as UTF-8. A spreadsheet would run a text
+// beginning with '=', '+', '-', '@', a tab or a carriage return as a formula,
+// so such a text gets a leading apostrophe; numbers are left as numbers.
+std::string CsvRecord(const std::vector<CsvField>& fields);
 
 #endif

@@ -121,9 +121,10 @@ std::string TicketsCsv(const std::vector<Ticket>& tickets)
     std::string csv = CsvRecord({"identifier", "invoice", "date", "customer", "job", "delivery site", "formula",
                                  "truck", "driver", "batch size", "total", "void"});
     for (const Ticket& t : tickets)
-        csv += CsvRecord({t.Id(), FormatString("%i", t.Invoice()), t.Date(), t.CustomerId(), t.JobId(),
-                          t.Deliverto(), t.FormulaId(), t.TruckId(), t.Driver(), Number(t.Batchsize()),
-                          FormatString("%.2f", t.Total()), t.Void() ? "true" : "false"});
+        csv += CsvRecord({t.Id(), CsvField::Number(FormatString("%i", t.Invoice())), t.Date(), t.CustomerId(),
+                          t.JobId(), t.Deliverto(), t.FormulaId(), t.TruckId(), t.Driver(),
+                          CsvField::Number(Number(t.Batchsize())), CsvField::Number(FormatString("%.2f", t.Total())),
+                          t.Void() ? "true" : "false"});
     return csv;
 }
 

