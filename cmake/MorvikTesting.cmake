@@ -12,6 +12,9 @@ endfunction()
 # The throwaway PostgreSQL cluster of the database tests (tests/pg): its
 # directory, and the env file in it that names its socket and port.
 set(MORVIK_PGTEST_DIR ${CMAKE_BINARY_DIR}/pgtest)
+# The PgBouncer in front of it (tests/e2e starts and stops it as the fixture
+# pooler) keeps its env file in this directory.
+set(MORVIK_POOLER_DIR ${CMAKE_BINARY_DIR}/pooler)
 
 # morvik_db_test(name SOURCES ... LIBS ...): a GoogleTest binary that runs
 # against the test cluster. It links pgtest, whose main points PGHOST and

@@ -67,5 +67,8 @@ and $ticket from the day above.
 Try another:   PGHOST=$PGHOST PGPORT=$PGPORT $build/ticket/velmora view "" X4004 1 yes
 Export it:     PGHOST=$PGHOST PGPORT=$PGPORT $build/ticket/morvik ticket export $ticket --format json
 Log lines of the last run: $data/velmora.log
+The database is yours alone: its socket directory $PGHOST admits only you (and the server's OS user),
+and 127.0.0.1:$PGPORT asks for the password in $PGPASSFILE, which only you can read.
+Reach it:      (set -a; . demo-data/pg/env; psql -d morvik2 -U morvik2)
 Stop the database: scripts/pgcluster.sh stop demo-data/pg
 EOT

@@ -3,11 +3,15 @@
 #
 #   pgcluster.sh start DIR   create (if absent) and start a cluster in DIR,
 #                            recreate the database morvik2 from db/schema.sql
-#                            and write DIR/env (PGHOST=..., PGPORT=...)
+#                            and write DIR/env (PGHOST=..., PGPORT=...,
+#                            PGPASSFILE=DIR/pgpass)
 #   pgcluster.sh stop DIR    stop it; nothing to do when none runs
 #
-# The server listens on a unix socket in DIR/sock and on 127.0.0.1 at a free
-# port, with trust authentication for both and nothing else. initdb and
+# The cluster is private to the user who starts it. The server listens on a
+# unix socket in DIR/sock, a directory only the server's OS user can enter
+# (and root), with trust authentication; and on 127.0.0.1 at a free port,
+# where every role needs the password that DIR/pgpass holds, readable by the
+# starting user only. A new password is set at every start. initdb and
 # postgres refuse to run as root, so under root the server runs as the OS
 # user postgres. Set PGBIN to use server binaries from another directory.
 
@@ -82,6 +86,7 @@ case "$dir" in
 esac
 
 envfile="$dir/env"
+passfile="$dir/pgpass"
 # The cluster's files must be reachable by the user that owns them. Below a
 # directory that user cannot enter (a checkout under /root, say) they live in
 # a private directory under /tmp instead, which DIR/cluster names and which
@@ -107,7 +112,7 @@ running() {
 }
 
 stop_server() {
-    rm -f "$envfile"
+    rm -f "$envfile" "$passfile"
     if running; then
         as_owner "$bindir/pg_ctl" stop -D "$data" -m fast -w -t 60 >/dev/null
     fi
@@ -122,16 +127,17 @@ init_cluster() {
     as_owner "$bindir/initdb" -D "$data" -U postgres --auth=trust --encoding=UTF8 \
         --locale=C --no-sync >"$dir/initdb.log" 2>&1 ||
         die "initdb failed, see $dir/initdb.log"
-    cat >"$data/pg_hba.conf" <<'EOF'
-local all all trust
-host all all 127.0.0.1/32 trust
-EOF
     echo "include 'pgcluster.conf'" >>"$data/postgresql.conf"
-    chown "$owner" "$data/pg_hba.conf"
 }
 
 start_server() {
     local port
+    # Written at every start, so a cluster made before keeps no older rules.
+    cat >"$data/pg_hba.conf" <<'EOF'
+local all all trust
+host all all 127.0.0.1/32 scram-sha-256
+EOF
+    chown "$owner" "$data/pg_hba.conf"
     for _ in 1 2 3 4 5 6 7 8 9 10; do
         port=$("$here/free-port.sh")
         cat >"$data/pgcluster.conf" <<EOF
@@ -167,13 +173,19 @@ start() {
     fi
     mkdir -p "$sock"
     chown "$owner" "$sock"
+    # Whoever can enter it may connect as any role without a password.
+    chmod 700 "$sock"
     init_cluster
     port=$(start_server)
+    password=$("$here/new-passfile.sh" "$passfile" "$port")
 
     PGOPTIONS='-c client_min_messages=warning' "$bindir/psql" -X -q -v ON_ERROR_STOP=1 \
-        -h "$sock" -p "$port" -U postgres -d postgres >/dev/null <<'EOF'
+        -h "$sock" -p "$port" -U postgres -d postgres >/dev/null <<EOF
 SELECT 'CREATE ROLE morvik2 LOGIN' WHERE NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'morvik2') \gexec
 SELECT 'CREATE ROLE nobody LOGIN' WHERE NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'nobody') \gexec
+ALTER ROLE postgres PASSWORD '$password';
+ALTER ROLE morvik2 PASSWORD '$password';
+ALTER ROLE nobody PASSWORD '$password';
 DROP DATABASE IF EXISTS morvik2 WITH (FORCE);
 CREATE DATABASE morvik2 OWNER morvik2 ENCODING 'LATIN1' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0;
 EOF
@@ -181,8 +193,8 @@ EOF
         -f "$schema" >"$dir/schema.log" 2>&1 ||
         { cat "$dir/schema.log" >&2; die "loading $schema failed"; }
 
-    printf 'PGHOST=%s\nPGPORT=%s\n' "$sock" "$port" >"$envfile"
-    echo "pgcluster.sh: server running, socket $sock, 127.0.0.1:$port"
+    printf 'PGHOST=%s\nPGPORT=%s\nPGPASSFILE=%s\n' "$sock" "$port" "$passfile" >"$envfile"
+    echo "pgcluster.sh: server running, socket $sock, 127.0.0.1:$port (password in $passfile)"
 }
 
 remove_private_base() {

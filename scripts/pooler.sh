@@ -5,11 +5,14 @@
 #   pooler.sh start DIR CLUSTER-DIR   start one in front of the cluster of
 #                                     CLUSTER-DIR, listening on a unix socket
 #                                     and on 127.0.0.1 at a free port, and
-#                                     write DIR/env (PGHOST=..., PGPORT=...)
+#                                     write DIR/env (PGHOST=..., PGPORT=...,
+#                                     PGPASSFILE=DIR/pgpass)
 #   pooler.sh stop DIR                stop it; nothing to do when none runs
 #
 # It serves the database morvik2 to the roles morvik2, nobody and postgres,
-# trusting them as the cluster does. pgbouncer refuses to run as root, so
+# and is as private as the cluster: trust on its socket, which only its OS
+# user (and root) can reach, and on 127.0.0.1 the password in DIR/pgpass,
+# readable by the starting user only. pgbouncer refuses to run as root, so
 # under root it runs as the OS user postgres. Its files (configuration, log,
 # socket) live in a private directory under /tmp, which DIR/pooler names:
 # that user may not be able to enter DIR, and a socket path must be short.
@@ -43,7 +46,7 @@ else
 fi
 
 stop() {
-    rm -f "$dir/env"
+    rm -f "$dir/env" "$dir/pgpass"
     [ -f "$dir/pooler" ] || return 0
     local base pid
     base=$(cat "$dir/pooler")
@@ -72,14 +75,21 @@ start() {
 
     mkdir -p "$dir"
     stop
+    # The socket lives here: mktemp made it 0700, so only its owner enters.
     base=$(mktemp -d /tmp/morvik-pooler.XXXXXX)
     echo "$base" >"$dir/pooler"
     ln -sfn "$base/pgbouncer.log" "$dir/pgbouncer.log"
-    printf '"morvik2" ""\n"nobody" ""\n"postgres" ""\n' >"$base/users.txt"
-    chown -R "$owner" "$base"
+    cat >"$base/hba.conf" <<'EOF'
+local all all trust
+host all all 127.0.0.1/32 scram-sha-256
+EOF
 
     for _ in 1 2 3 4 5 6 7 8 9 10; do
         port=$("$(dirname "$0")/free-port.sh")
+        password=$("$(dirname "$0")/new-passfile.sh" "$dir/pgpass" "$port")
+        (umask 077 && printf '"%s" "%s"\n' morvik2 "$password" nobody "$password" postgres "$password" \
+            >"$base/users.txt")
+        chown -R "$owner" "$base"
         cat >"$base/pgbouncer.ini" <<EOF
 [databases]
 morvik2 = host=$server_host port=$server_port dbname=morvik2
@@ -89,7 +99,8 @@ pool_mode = session
 listen_addr = 127.0.0.1
 listen_port = $port
 unix_socket_dir = $base
-auth_type = trust
+auth_type = hba
+auth_hba_file = $base/hba.conf
 auth_file = $base/users.txt
 logfile = $base/pgbouncer.log
 pidfile = $base/pgbouncer.pid
@@ -98,8 +109,8 @@ EOF
         if as_owner "$pgbouncer" -d "$base/pgbouncer.ini" >/dev/null 2>&1; then
             for _ in $(seq 50); do
                 if answers; then
-                    printf 'PGHOST=%s\nPGPORT=%s\n' "$base" "$port" >"$dir/env"
-                    echo "pooler.sh: pgbouncer running, socket $base, 127.0.0.1:$port"
+                    printf 'PGHOST=%s\nPGPORT=%s\nPGPASSFILE=%s\n' "$base" "$port" "$dir/pgpass" >"$dir/env"
+                    echo "pooler.sh: pgbouncer running, socket $base, 127.0.0.1:$port (password in $dir/pgpass)"
                     return
                 fi
                 sleep 0.1

@@ -147,7 +147,7 @@ protected:
         case Route::ViewerSocket: return kViewerConnInfo;
         case Route::OwnerTcp: break;
         }
-        return "hostaddr=127.0.0.1 port=" + Port() + " dbname=morvik2 user=morvik2 password=";
+        return "hostaddr=127.0.0.1 port=" + Port() + " dbname=morvik2 user=morvik2 password=''";
     }
 };
 

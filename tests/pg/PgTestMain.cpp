@@ -3,11 +3,13 @@
 // points the code under test, and every child process it starts, at the
 // test cluster that scripts/pgcluster.sh describes in its env file, or at
 // whatever the env file named by MORVIK_PG_ENV describes (the pooler's, when
-// the tests run through it).
+// the tests run through it). PGPASSFILE, also from there, holds the password
+// that connections over TCP need.
 
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,19 +20,16 @@ bool LoadClusterEnv(const char* path)
 {
     std::ifstream in(path);
     std::string line;
-    bool host = false;
-    bool port = false;
+    std::set<std::string> missing = {"PGHOST", "PGPORT", "PGPASSFILE"};
     while (std::getline(in, line)) {
         std::string::size_type eq = line.find('=');
         if (eq == std::string::npos)
             continue;
         std::string name = line.substr(0, eq);
-        if (name != "PGHOST" && name != "PGPORT")
-            continue;
-        setenv(name.c_str(), line.substr(eq + 1).c_str(), 1);
-        (name == "PGHOST" ? host : port) = true;
+        if (missing.erase(name))
+            setenv(name.c_str(), line.substr(eq + 1).c_str(), 1);
     }
-    return host && port;
+    return missing.empty();
 }
 
 }
