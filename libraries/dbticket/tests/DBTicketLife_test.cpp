@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -87,6 +88,11 @@ struct Killed {
     const char* lockedTable;
     bool finish;  // else a queueing
 };
+
+void PrintTo(const Killed& killed, std::ostream* out)
+{
+    *out << killed.name;
+}
 
 class LifeKilled : public LifeUnitTest, public ::testing::WithParamInterface<Killed> {};
 
