@@ -111,6 +111,11 @@ CREATE TABLE batch_t (
     plant_c           integer
 );
 
+-- A queued batch is found by its identifier in any letter case, and its
+-- lines by 'Batch' and that identifier: two batches of one name would share
+-- their lines, and finishing one would take both off the queue.
+CREATE UNIQUE INDEX batch_t_id_c_key ON batch_t (LOWER(id_c));
+
 -- Materials and extra products of batches ('Batch' || batch id), jobs
 -- ('Job' || job entry) and formulas (the formula id).
 CREATE TABLE productlinker_t (
@@ -159,6 +164,11 @@ CREATE TABLE customer_t (
     modified_c        text
 );
 
+-- Customers, formulas, products and trucks are found by their identifier in
+-- any letter case: a second record that differs only in case could never be
+-- reached. Two clerks adding one at once get one record and one refusal.
+CREATE UNIQUE INDEX customer_t_id_c_key ON customer_t (LOWER(id_c));
+
 -- One line per finished load booked against a customer's balance.
 CREATE TABLE payment_t (
     customerid_c      text,
@@ -195,6 +205,9 @@ CREATE TABLE job_t (
     modified_c          text
 );
 
+-- A job is named by its identifier together with its customer's.
+CREATE UNIQUE INDEX job_t_id_c_key ON job_t (id_c, customerid_c);
+
 CREATE TABLE formula_t (
     entry_c            integer DEFAULT nextval('formula_s'),
     id_c               text,
@@ -209,6 +222,8 @@ CREATE TABLE formula_t (
     user_c             text,
     modified_c         text
 );
+
+CREATE UNIQUE INDEX formula_t_id_c_key ON formula_t (LOWER(id_c));
 
 -- type_c 'agg', 'cmt', 'admix' and 'water' are materials; any other type is
 -- an extra product.
@@ -234,6 +249,8 @@ CREATE TABLE product_t (
     modified_c         text
 );
 
+CREATE UNIQUE INDEX product_t_id_c_key ON product_t (LOWER(id_c));
+
 -- A truck's on-job and off-job times and leftover load live only in the
 -- ticket snapshots.
 CREATE TABLE truck_t (
@@ -250,6 +267,8 @@ CREATE TABLE truck_t (
     user_c             text,
     modified_c         text
 );
+
+CREATE UNIQUE INDEX truck_t_id_c_key ON truck_t (LOWER(id_c));
 
 -- Form defaults: column_c names a column of the matching _t table, default_c
 -- holds its default as text, position_c the order the defaults apply in.

@@ -119,6 +119,12 @@ int PgConnection::ConnectTimeout() const
     return seconds;
 }
 
+const char* PgConnection::SqlState() const
+{
+    const char* state = pgResult ? PQresultErrorField(pgResult, PG_DIAG_SQLSTATE) : nullptr;
+    return state ? state : "";
+}
+
 const char* PgConnection::DBName() const
 {
     return PQdb(pgConn);

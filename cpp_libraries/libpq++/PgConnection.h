@@ -35,6 +35,8 @@ public:
     // Owned by libpq; valid until the next statement or CloseConnection.
     const char* ErrorMessage() const;
     const char* DBName() const;
+    // The SQLSTATE code of the last statement's error, "" when it has none.
+    const char* SqlState() const;
 
     // With a bound above 0, a statement whose answer has not come after that
     // many seconds fails ("no answer from the server ...") and the connection

@@ -233,8 +233,7 @@ bool DBCustomer::Save(bool update)
     if (!Unique())
         return false;
     DateTimeModified();
-    return op.Run(DBOperation::Kind::Command, update ? CustomerUpdateSql(*this) : CustomerInsertSql(*this), nullptr,
-                  kSaveFailure);
+    return SaveRow(op, *this, update ? CustomerUpdateSql(*this) : CustomerInsertSql(*this), Id(), kSaveFailure);
 }
 
 bool DBCustomer::NextEntry()
@@ -269,14 +268,16 @@ bool DBCustomer::Update(int plant, std::string id, float total, float yards)
     // The server adds to the stored values, so two loads of one customer
     // finishing at once both count, and the payment line takes its balances
     // from this very update: the lines of a customer chain without a gap.
-    std::string prevBalance = FormatString("%f", Balance());
-    std::string newBalance = FormatString("%f", Balance() + total);
+    // Money is booked to the cent: the float's "%f" text (916.719971 for
+    // 916.72) would make every balance drift.
+    std::string prevBalance = FormatString("%.2f", Balance());
+    std::string newBalance = FormatString("%.2f", Balance() + total);
     std::string sql = FormatString("UPDATE customer_t SET totalbatches_c = COALESCE(totalbatches_c,0) + 1, "
                                    "totalyards_c = COALESCE(totalyards_c,0) + %f, "
-                                   "balance_c = COALESCE(balance_c,0) + %f "
+                                   "balance_c = COALESCE(balance_c,0) + %.2f "
                                    "WHERE entry_c = %i RETURNING ",
                                    yards, total, Entry()) +
-                      Columns(kBooked, ", ") + FormatString(", balance_c - %f AS prevbalance_c", total);
+                      Columns(kBooked, ", ") + FormatString(", balance_c - %.2f AS prevbalance_c", total);
     bool booked = op.Run(
         DBOperation::Kind::Tuples, sql,
         [&](PgSqlDatabase& db) {
@@ -299,7 +300,7 @@ bool DBCustomer::Update(int plant, std::string id, float total, float yards)
     // as they came, so no cent is lost to the record's float.
     return op.Run(DBOperation::Kind::Command,
                   "INSERT INTO payment_t(customerid_c,adjust_c,plant_c,name_c,prevbalance_c,newbalance_c) VALUES(" +
-                      SqlQuote(Id()) + FormatString(",%f,%d,", total, plant) + SqlQuote("Id " + id) + "," +
+                      SqlQuote(Id()) + FormatString(",%.2f,%d,", total, plant) + SqlQuote("Id " + id) + "," +
                       prevBalance + "," + newBalance + ")",
                   nullptr, kSaveFailure);
 }

@@ -201,11 +201,17 @@ bool DBFormula::Save(bool update)
 {
     DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
+    if (!CheckNumbers(op, {{"price", Price()}, {"maxwateramount", MaxWaterAmount()},
+                           {"watercementratio", WaterCementRatio()}}))
+        return false;
+    // A new formula's links would be read as a batch's or a job's.
+    std::string clash = FormulaLinkClash(Id());
+    if (!update && !clash.empty())
+        return op.Refuse("formula '" + Id() + "': " + clash);
     if (!Unique())
         return false;
     DateTimeModified();
-    return op.Run(DBOperation::Kind::Command, update ? FormulaUpdateSql(*this) : FormulaInsertSql(*this), nullptr,
-                  kSaveFailure);
+    return SaveRow(op, *this, update ? FormulaUpdateSql(*this) : FormulaInsertSql(*this), Id(), kSaveFailure);
 }
 
 bool DBFormula::SaveMatl()

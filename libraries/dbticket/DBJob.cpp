@@ -342,11 +342,14 @@ bool DBJob::Save(bool update)
 {
     DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
+    if (!CheckNumbers(op, {{"quantityordered", QuantityOrdered()}, {"formulaprice", FormulaPrice()},
+                           {"batchsize", Batchsize()}, {"salestax", SalesTax(), 0, 100},
+                           {"grandtotal", GrandTotal()}}))
+        return false;
     if (!Unique())
         return false;
     DateTimeModified();
-    return op.Run(DBOperation::Kind::Command, update ? JobUpdateSql(*this) : JobInsertSql(*this), nullptr,
-                  kSaveFailure);
+    return SaveRow(op, *this, update ? JobUpdateSql(*this) : JobInsertSql(*this), Id(), kSaveFailure);
 }
 
 bool DBJob::SaveMatl()

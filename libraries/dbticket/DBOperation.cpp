@@ -31,6 +31,13 @@ void DBOperation::Log(const std::string& text) const
     SysLog(FormatString("%s:%d:%s %s\n", site.unit, site.line, site.function, text.c_str()));
 }
 
+bool DBOperation::Refuse(const std::string& why) const
+{
+    owner.ErrorMsg(why);
+    Log(why);
+    return false;
+}
+
 bool DBOperation::Run(Kind kind, const std::string& query,
                       const std::function<bool(PgSqlDatabase&)>& use,
                       FailureReport report) const
@@ -54,10 +61,51 @@ std::unique_ptr<PgSqlDatabase> DBOperation::Connect() const
     return std::make_unique<PgSqlDatabase>(owner.ConnInfo());
 }
 
+namespace {
+
+// Whether the statement holds a number that "%f" wrote as inf or nan: a word
+// of its own outside the quoted texts, which the server would take for a
+// column, or worse, for a value.
+bool HoldsNonFinite(const std::string& query)
+{
+    auto letter = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    };
+    bool quoted = false;
+    for (size_t i = 0; i < query.size(); ++i) {
+        char c = query[i];
+        if (c == '\'') {
+            quoted = !quoted;
+            continue;
+        }
+        if (quoted || !letter(c) || (i > 0 && letter(query[i - 1])))
+            continue;
+        size_t end = i;
+        while (end < query.size() && letter(query[end]))
+            ++end;
+        std::string word = query.substr(i, end - i);
+        for (char& w : word)
+            w = static_cast<char>(w >= 'A' && w <= 'Z' ? w - 'A' + 'a' : w);
+        if (word == "inf" || word == "nan" || word == "infinity")
+            return true;
+        i = end - 1;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool DBOperation::Execute(PgSqlDatabase& db, Kind kind, const std::string& query, FailureReport report) const
 {
+    if (HoldsNonFinite(query)) {
+        failedState.clear();
+        return Failed("a number to be written is not finite (inf or nan); nothing was sent", query, report);
+    }
     int ok = kind == Kind::Tuples ? db.ExecTuplesOk(query) : db.ExecCommandOk(query);
-    return ok ? true : Failed(db.ErrorMessage(), query, report);
+    if (ok)
+        return true;
+    failedState = db.SqlState();
+    return Failed(db.ErrorMessage(), query, report);
 }
 
 // A failed statement ends the unit it ran in: the server has aborted the

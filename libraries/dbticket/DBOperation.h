@@ -105,6 +105,12 @@ public:
     void Fail(const std::string& query, const std::string& error) const;
     // A plain "file:line:function text" line.
     void Log(const std::string& text) const;
+    // Refuses the operation before any statement: `why` is stored in the
+    // owner and logged.
+    bool Refuse(const std::string& why) const;
+    // Whether the last statement that failed would have made a second row
+    // where a unique index allows one.
+    bool Duplicate() const { return failedState == "23505"; }
 
     // Runs `query`; on success hands the still open connection to `use` and
     // returns what it returns. A failed statement is reported as `report`
@@ -143,6 +149,7 @@ private:
 
     DBObject& owner;
     LogSite site;
+    mutable std::string failedState;
 };
 
 #endif

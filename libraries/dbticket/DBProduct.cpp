@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "DBRecord.h"
+#include "ProductLinks.h"
 #include "FormatString.h"
 #include "XmlElement.h"
 
@@ -188,10 +189,12 @@ bool DBProduct::Save(bool update)
 {
     DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
+    if (!CheckNumbers(op, {{"unitprice", UnitPrice()}}))
+        return false;
     if (!Unique())
         return false;
     DateTimeModified();
-    return op.Run(DBOperation::Kind::Command, update ? ProductUpdateSql(*this) : ProductInsertSql(*this));
+    return SaveRow(op, *this, update ? ProductUpdateSql(*this) : ProductInsertSql(*this), Id());
 }
 
 bool DBProduct::NextEntry()
@@ -248,5 +251,16 @@ bool DBProduct::Delete()
 {
     DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
+    // A list that lost its product would drop the line without a word, and
+    // find it again when a new product takes the identifier.
+    std::string user;
+    if (!op.Run(DBOperation::Kind::Tuples, ProductUsersSql(Id()), [&](PgSqlDatabase& db) {
+            if (db.Tuples() > 0)
+                user = db.GetString(0, "user_c");
+            return true;
+        }))
+        return false;
+    if (!user.empty())
+        return op.Refuse("product '" + Id() + "' is in use by " + user);
     return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM product_t WHERE entry_c=%i", Entry()));
 }

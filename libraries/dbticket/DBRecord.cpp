@@ -9,7 +9,7 @@ bool CheckUnique(DBObject& owner, const std::string& query, int entry, const std
              [&](PgSqlDatabase& db) {
                  if (db.Tuples() < 1 || db.GetInt(0, "entry_c") == entry)
                      return true;
-                 std::string text = "ID '" + id + "' already exists.  Please use a unique ID.";
+                 std::string text = AlreadyExists(id);
                  if (holder)
                      text += "\nID '" + id + "' is assigned to " + holder + " '" + db.GetString(0, holderColumn) + "'.";
                  owner.ErrorMsg(text);
@@ -18,6 +18,35 @@ bool CheckUnique(DBObject& owner, const std::string& query, int entry, const std
              },
              FailureReport::Silent());
     return unique;
+}
+
+bool CheckNumbers(const DBOperation& op, const std::vector<Bound>& numbers)
+{
+    for (const Bound& n : numbers) {
+        if (!std::isfinite(n.value))
+            return op.Refuse(n.name + " is not a number");
+        if (n.value >= n.low && n.value <= n.high)
+            continue;
+        if (std::isinf(n.high))
+            return op.Refuse(FormatString("%s must be %g or more, not %g", n.name.c_str(), n.low, n.value));
+        return op.Refuse(FormatString("%s must be from %g to %g, not %g", n.name.c_str(), n.low, n.high, n.value));
+    }
+    return true;
+}
+
+std::string AlreadyExists(const std::string& id)
+{
+    return "ID '" + id + "' already exists.  Please use a unique ID.";
+}
+
+bool SaveRow(const DBOperation& op, DBObject& owner, const std::string& sql, const std::string& id,
+             FailureReport report)
+{
+    if (op.Run(DBOperation::Kind::Command, sql, nullptr, report))
+        return true;
+    if (op.Duplicate())
+        owner.ErrorMsg(AlreadyExists(id));
+    return false;
 }
 
 std::string SqlRow::Insert(const char* table) const

@@ -1,6 +1,7 @@
 #ifndef DBRECORD_H
 #define DBRECORD_H
 
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -162,6 +163,27 @@ bool LoadRecord(const DBOperation& op, const std::string& query, const Fields<R>
 // the record that has it. A query that fails counts as unique.
 bool CheckUnique(DBObject& owner, const std::string& query, int entry, const std::string& id, const char* holder,
                  const char* holderColumn);
+
+// A number a record would store, and the range it must lie in.
+struct Bound {
+    std::string name;
+    double value;
+    double low = 0;
+    double high = HUGE_VAL;
+};
+
+// Whether every number is finite and in its range; otherwise the operation is
+// refused with a text naming the first one that is not.
+bool CheckNumbers(const DBOperation& op, const std::vector<Bound>& numbers);
+
+// The uniqueness check's first sentence.
+std::string AlreadyExists(const std::string& id);
+
+// Runs the statement that writes the record `id` names. When a unique index
+// refuses it (another clerk's record came first), the error text is the
+// uniqueness check's.
+bool SaveRow(const DBOperation& op, DBObject& owner, const std::string& sql, const std::string& id,
+             FailureReport report = FailureReport::Standard());
 
 // The values of one row to write, in statement order, rendered as an INSERT
 // or an UPDATE. Texts are escaped and quoted here, so no caller can forget it.

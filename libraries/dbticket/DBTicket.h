@@ -180,6 +180,7 @@ protected:
 
 private:
     std::string BatchLinkId() const;
+    bool PlantKnown(const DBOperation& op);
     bool LoadBatch(const DBOperation& op, const std::string& key, const std::string& where);
     bool LoadXml(const DBOperation& op, bool byEntry, const std::string& where);
     bool LoadXmlLines(const DBOperation& op, std::vector<DBProduct*>& list, int count, bool material, int entry);

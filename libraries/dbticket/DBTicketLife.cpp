@@ -105,9 +105,13 @@ bool Complete(UnitOfWork& unit, DBObject& owner, const std::string& doing)
 
 bool DBTicket::QueueLoad(const LoadOrder& order)
 {
-    DBOperation(*this, TICKET_SITE).Trace();
+    DBOperation op(*this, TICKET_SITE);
+    op.Trace();
     UnitOfWork unit(ConnInfo());
     ClearError();
+    // "%f" would store a smaller size as 0.
+    if (!CheckNumbers(op, {{"the size", order.size, 0.0000005}, {"the cycles", static_cast<double>(order.cycles), 1}}))
+        return false;
 
     // Everything the batch refers to is found before anything is written;
     // the identifiers are then taken in the letters they are stored in.
@@ -126,6 +130,9 @@ bool DBTicket::QueueLoad(const LoadOrder& order)
         return false;
     if (!truck->LoadByEntry(truck->Entry()) && !truck->ErrorMsg().empty())
         return Refuse(*this, Named("truck", order.truck), truck->ErrorMsg());
+    if (truck->MaxLoadSize() > 0 &&
+        !CheckNumbers(op, {{"the size for " + Named("truck", truck->Id()), order.size, 0, truck->MaxLoadSize()}}))
+        return false;
 
     if (!LoadDefaults())
         return Refuse(*this, "reading the ticket defaults", ErrorMsg());
@@ -140,6 +147,13 @@ bool DBTicket::QueueLoad(const LoadOrder& order)
     if (QueueNamed(Id()) && !SameId(Id(), own))
         return Refuse(*this, Named("batch", Id()),
                       "Entry and a number name the batches the queue numbers itself, such as the rest of a load");
+    // The batch's lines are filed under "Batch" and its identifier, where a
+    // formula's own would be read as its.
+    DBFormula taken(ConnInfo());
+    taken.LoadById(BatchLinkId());
+    if (taken.Entry() != 0)
+        return Refuse(*this, Named("batch", Id()),
+                      "its lines would be filed as " + Named("formula", taken.Id()) + " files its own");
 
     JobId(job->Id());
     CustomerId(job->CustomerId());
@@ -164,6 +178,8 @@ bool DBTicket::QueueLoad(const LoadOrder& order)
         SalesTax(job->SalesTax());
     if (order.choose)
         order.choose(*this);
+    if (!CheckNumbers(op, {{"the sales tax", SalesTax(), 0, 100}}) || !PlantKnown(op))
+        return false;
 
     DeleteProducts(matl_v);
     DeleteProducts(prod_v);
@@ -174,6 +190,18 @@ bool DBTicket::QueueLoad(const LoadOrder& order)
     if (!Batch(false) || !SaveMatl() || !SaveProd())
         return Refuse(*this, doing, ErrorMsg());
     return Complete(unit, *this, doing);
+}
+
+// A plant without its delivery counters would have its loads go uncounted.
+bool DBTicket::PlantKnown(const DBOperation& op)
+{
+    bool known = false;
+    bool ran = op.Run(DBOperation::Kind::Tuples, FormatString("SELECT plant_c FROM batchcounter_t WHERE plant_c=%i", Plant()),
+                      [&](PgSqlDatabase& db) {
+                          known = db.Tuples() > 0;
+                          return true;
+                      });
+    return ran && (known || op.Refuse(FormatString("plant %i has no delivery counters", Plant())));
 }
 
 bool DBTicket::ClaimBatch(int entry)
@@ -245,6 +273,14 @@ bool DBTicket::VoidQueued(int entry)
 
 bool DBTicket::WeighUp(const std::vector<Reading>& actuals, const std::vector<Reading>& moistures)
 {
+    DBOperation op(*this, TICKET_SITE);
+    std::vector<Bound> readings;
+    for (const Reading& r : actuals)
+        readings.push_back({"the actual of " + r.product, r.value});
+    for (const Reading& r : moistures)
+        readings.push_back({"the moisture of " + r.product, r.value, 0, 100});
+    if (!CheckNumbers(op, readings))
+        return false;
     auto find = [&](const Reading& r) -> DBProduct* {
         for (DBProduct* matl : matl_v)
             if (matl && SameId(matl->Id(), r.product))

@@ -65,8 +65,7 @@ bool DBTicket::Batch(bool update)
 {
     DBOperation op(*this, TICKET_SITE);
     op.Trace();
-    return op.Run(DBOperation::Kind::Command, update ? BatchUpdateSql(*this) : BatchInsertSql(*this), nullptr,
-                  kSaveFailure);
+    return SaveRow(op, *this, update ? BatchUpdateSql(*this) : BatchInsertSql(*this), Id(), kSaveFailure);
 }
 
 int DBTicket::NextCycle()

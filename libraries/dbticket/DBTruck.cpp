@@ -187,10 +187,12 @@ bool DBTruck::Save(bool update)
 {
     DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
+    if (!CheckNumbers(op, {{"maxloadsize", MaxLoadSize()}, {"dischargerate", DischargeRate()}}))
+        return false;
     if (!Unique())
         return false;
     DateTimeModified();
-    return op.Run(DBOperation::Kind::Command, update ? TruckUpdateSql(*this) : TruckInsertSql(*this));
+    return SaveRow(op, *this, update ? TruckUpdateSql(*this) : TruckInsertSql(*this), Id());
 }
 
 bool DBTruck::NextEntry()

@@ -1,8 +1,10 @@
 #include "ProductLinks.h"
 
+#include <cctype>
 #include <functional>
 #include <memory>
 
+#include "DBRecord.h"
 #include "FormatString.h"
 
 std::string MaterialLinksSql(const std::string& linkid)
@@ -66,6 +68,46 @@ bool LoadProductLinks(const DBOperation& op, const std::string& conninfo, const 
     });
 }
 
+namespace {
+
+bool StartsWithoutCase(const std::string& text, const std::string& prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::string FormulaLinkClash(const std::string& id)
+{
+    if (StartsWithoutCase(id, "Batch"))
+        return "an identifier beginning with Batch would share a queued batch's lines";
+    bool digits = id.size() > 3;
+    for (size_t i = 3; i < id.size(); ++i)
+        digits = digits && std::isdigit(static_cast<unsigned char>(id[i]));
+    if (StartsWithoutCase(id, "Job") && digits)
+        return "Job and a number would share a job's lines";
+    return "";
+}
+
+std::string ProductUsersSql(const std::string& id)
+{
+    const std::string product = "LOWER(l.productid_c)=LOWER(" + SqlQuote(id) + ")";
+    return "SELECT user_c FROM (SELECT 1 AS o, 'formula ''' || f.id_c || '''' AS user_c FROM productlinker_t l, "
+           "formula_t f WHERE LOWER(l.linkid_c)=LOWER(f.id_c) AND " +
+           product +
+           " UNION ALL SELECT 2, 'job ''' || j.id_c || ''' of customer ''' || j.customerid_c || '''' FROM "
+           "productlinker_t l, job_t j WHERE LOWER(l.linkid_c)=LOWER('Job' || j.entry_c) AND " +
+           product +
+           " UNION ALL SELECT 3, 'batch ''' || b.id_c || '''' FROM productlinker_t l, batch_t b WHERE "
+           "LOWER(l.linkid_c)=LOWER('Batch' || b.id_c) AND " +
+           product + ") u ORDER BY o, user_c LIMIT 1";
+}
+
 std::string LinkDeleteSql(const std::string& linkid, const char* type)
 {
     return "DELETE FROM productlinker_t WHERE LOWER(linkid_c)=LOWER(" + SqlQuote(linkid) + ") AND producttype_c='" +
@@ -87,6 +129,15 @@ bool ReplaceLinks(const DBOperation& op, const std::string& linkid, const char* 
                   const std::vector<DBProduct*>& lines, FailureReport report)
 {
     bool withPrice = std::string(type) == "prod";
+    std::vector<Bound> numbers;
+    for (const DBProduct* line : lines)
+        if (line) {
+            numbers.push_back({"the amount of " + line->Id(), line->amount_c});
+            if (withPrice)
+                numbers.push_back({"the price of " + line->Id(), line->UnitPrice()});
+        }
+    if (!CheckNumbers(op, numbers))
+        return false;
     return op.Transaction([&](const DBOperation::Step& step) {
         // Held until the transaction ends: a second rewrite of the same set
         // waits here and then sees this one's links, never half of them.

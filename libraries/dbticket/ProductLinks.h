@@ -34,6 +34,15 @@ std::string LinkDeleteSql(const std::string& linkid, const char* type);
 // product ("prod") with its unit price, so that the price reads back.
 std::string LinkInsertSql(const std::string& linkid, const DBProduct& line, bool withPrice);
 
+// Why `id` may not name a new formula, whose links are filed under its own
+// identifier: they would be read as a batch's ("Batch" and anything) or a
+// job's ("Job" and digits), in any letter case; "" when it may.
+std::string FormulaLinkClash(const std::string& id);
+
+// Names in user_c a formula, job or queued batch whose list holds product
+// `id`: "formula 'F1'", "job 'J1' of customer 'C1'" or "batch 'Entry4'".
+std::string ProductUsersSql(const std::string& id);
+
 // Replaces the links of `type` under `linkid` by `lines` as one unit: the
 // deletion and the insertions run in one transaction, serialised against any
 // other rewrite of the same link set, so the set is never lost or doubled.
