@@ -207,7 +207,7 @@ bool DBFormula::Save(bool update)
     // A new formula's links would be read as a batch's or a job's.
     std::string clash = FormulaLinkClash(Id());
     if (!update && !clash.empty())
-        return op.Refuse("formula '" + Id() + "': " + clash);
+        return op.Refuse(clash);
     if (!Unique())
         return false;
     DateTimeModified();

@@ -151,9 +151,12 @@ bool DBTicket::QueueLoad(const LoadOrder& order)
     // formula's own would be read as its.
     DBFormula taken(ConnInfo());
     taken.LoadById(BatchLinkId());
-    if (taken.Entry() != 0)
+    if (taken.Entry() != 0) {
+        // The formula is named in the letters it is stored in.
+        taken.LoadByEntry(taken.Entry());
         return Refuse(*this, Named("batch", Id()),
                       "its lines would be filed as " + Named("formula", taken.Id()) + " files its own");
+    }
 
     JobId(job->Id());
     CustomerId(job->CustomerId());

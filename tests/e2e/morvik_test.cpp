@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -320,6 +321,47 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"batch", "finish", "1", "--actual", "GRAVEL=5"}, 1, "morvik: batch 1 has no material 'GRAVEL'"},
         Refusal{{"ticket", "show", "T9"}, 1, "morvik: ticket 'T9' not found"},
         Refusal{{"ticket", "void", "T9"}, 1, "morvik: ticket 'T9' not found"}));
+
+// What would leave the data wrong: a list that loses a product, a load the
+// truck cannot carry or no plant counts, links that meet another record's.
+INSTANTIATE_TEST_SUITE_P(
+    WouldCorrupt, MorvikRefuses,
+    ::testing::Values(
+        Refusal{{"product", "delete", "STONE"}, 1,
+                "morvik: deleting product 'STONE': product 'STONE' is in use by formula 'MIX30'"},
+        Refusal{{"product", "delete", "pump"}, 1,
+                "morvik: deleting product 'PUMP': product 'PUMP' is in use by job 'J1' of customer 'OHARA'"},
+        Refusal{Queue({"--size", "10.5"}), 1, "morvik: the size for truck 'TR7' must be from 0 to 10, not 10.5"},
+        Refusal{Queue({"--size", "8", "--plant", "-7"}), 1, "morvik: plant -7 has no delivery counters"},
+        Refusal{{"formula", "add", "BatchEntry12", "--material", "CEM=1"}, 1,
+                "morvik: adding formula 'BatchEntry12': an identifier beginning with Batch would share"},
+        Refusal{{"formula", "add", "job1", "--material", "CEM=1"}, 1,
+                "morvik: adding formula 'job1': Job and a number would share a job's lines"}));
+
+// Clerks adding one customer at once, in any letter case: every one has
+// checked that it is new before any of them writes it.
+TEST_F(MorvikTest, ClerksAddingOneRecordAtOnceMakeOneRecord)
+{
+    Exec("BEGIN");
+    Exec("LOCK TABLE customer_t IN SHARE MODE");
+    std::vector<ProcessResult> results(4);
+    std::vector<std::thread> clerks;
+    for (size_t i = 0; i < results.size(); ++i)
+        clerks.emplace_back([&, i] { results[i] = Morvik({"customer", "add", i % 2 ? "dup" : "DUP"}); });
+    EXPECT_TRUE(AwaitLockWaiters(static_cast<int>(results.size())));
+    Exec("COMMIT");
+    for (std::thread& clerk : clerks)
+        clerk.join();
+
+    EXPECT_EQ("1", Value("SELECT count(*) FROM customer_t WHERE LOWER(id_c)='dup'"));
+    int refused = 0;
+    for (const ProcessResult& r : results)
+        if (r.exitStatus == 1 && r.err.find("already exists") != std::string::npos && r.out.empty())
+            ++refused;
+    EXPECT_EQ(3, refused);
+    EXPECT_EQ(0, Morvik({"customer", "delete", "Dup"}).exitStatus);
+    EXPECT_EQ("0", Value("SELECT count(*) FROM customer_t WHERE LOWER(id_c)='dup'"));
+}
 
 struct Unwritable {
     std::vector<std::string> args;  // "TODAY" stands for the day's date

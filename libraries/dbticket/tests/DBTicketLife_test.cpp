@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -216,6 +218,95 @@ TEST_F(LifeUnitTest, AServerThatStopsAnsweringCostsOneWaitOnOneConnection)
     EXPECT_EQ("no answer from the server within 2 seconds\n", batch.ErrorMsg());
     EXPECT_FALSE(unit.Commit());
     EXPECT_EQ(1, proxy.Connections());
+}
+
+}  // namespace
+
+namespace {
+
+// A step of a load's life given numbers that make no sense, and the start of
+// the text it refuses them with.
+struct Nonsense {
+    const char* name;
+    std::function<bool(DBTicket&, int queued)> step;
+    const char* refusal;
+};
+
+void PrintTo(const Nonsense& nonsense, std::ostream* out)
+{
+    *out << nonsense.name;
+}
+
+LoadOrder Order(float size, std::function<void(Ticket&)> choose = nullptr)
+{
+    return LoadOrder{"J1", "OHARA", "TR7", size, 1, "", std::move(choose)};
+}
+
+class LifeRefuses : public LifeUnitTest, public ::testing::WithParamInterface<Nonsense> {};
+
+TEST_P(LifeRefuses, BeforeAnythingIsWritten)
+{
+    Exec("UPDATE truck_t SET maxloadsize_c = 10");
+    const int queued = Queue(1);
+    const std::string before = Contents();
+    DBTicket t(kOwnerConnInfo);
+    EXPECT_FALSE(GetParam().step(t, queued));
+    EXPECT_EQ(0u, t.ErrorMsg().find(GetParam().refusal)) << t.ErrorMsg();
+    EXPECT_EQ(before, Contents());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, LifeRefuses,
+    ::testing::Values(
+        Nonsense{"size_stored_as_0", [](DBTicket& t, int) { return t.QueueLoad(Order(1e-7f)); },
+                 "the size must be 5e-07 or more"},
+        Nonsense{"size_not_finite", [](DBTicket& t, int) { return t.QueueLoad(Order(HUGE_VALF)); },
+                 "the size is not a number"},
+        Nonsense{"size_above_the_truck", [](DBTicket& t, int) { return t.QueueLoad(Order(3e38f)); },
+                 "the size for truck 'TR7' must be from 0 to 10"},
+        Nonsense{"sales_tax", [](DBTicket& t, int) { return t.QueueLoad(Order(8, [](Ticket& b) { b.SalesTax(-200); })); },
+                 "the sales tax must be from 0 to 100"},
+        Nonsense{"unknown_plant", [](DBTicket& t, int) { return t.QueueLoad(Order(8, [](Ticket& b) { b.Plant(-7); })); },
+                 "plant -7 has no delivery counters"},
+        Nonsense{"negative_actual", [](DBTicket& t, int queued) { return t.FinishBatch(queued, {{"CEM", -99999}}, {}); },
+                 "the actual of CEM must be 0 or more"},
+        Nonsense{"moisture", [](DBTicket& t, int queued) { return t.FinishBatch(queued, {}, {{"SAND", -500}}); },
+                 "the moisture of SAND must be from 0 to 100"},
+        Nonsense{"infinite_total",
+                 [](DBTicket& t, int) {
+                     UnitOfWork unit(t.ConnInfo());
+                     bool booked = t.customer->LoadById("OHARA") && t.customer->Update(1, "T9", HUGE_VALF, 8);
+                     t.ErrorMsg(t.customer->ErrorMsg());
+                     return booked && unit.Commit();
+                 },
+                 "a number to be written is not finite"}),
+    [](const ::testing::TestParamInfo<Nonsense>& info) { return info.param.name; });
+
+// A formula stored before such names were refused keeps its lines.
+TEST_F(LifeUnitTest, ABatchIsNotNamedSoThatItsLinesAreAFormulas)
+{
+    Exec("INSERT INTO formula_t(id_c) VALUES ('BatchMIX30')");
+    const std::string before = Contents();
+    DBTicket t(kOwnerConnInfo);
+    LoadOrder order = Order(8);
+    order.id = "mix30";
+    EXPECT_FALSE(t.QueueLoad(order));
+    EXPECT_EQ("batch 'mix30': its lines would be filed as formula 'BatchMIX30' files its own", t.ErrorMsg());
+    EXPECT_EQ(before, Contents());
+}
+
+// Money is booked to the cent, however many loads.
+TEST_F(LifeUnitTest, ABalanceAddsUpToTheCent)
+{
+    UnitOfWork unit(kOwnerConnInfo);
+    DBCustomer customer(kOwnerConnInfo);
+    ASSERT_TRUE(customer.LoadById("OHARA"));
+    for (int load = 0; load < 200; ++load)
+        ASSERT_TRUE(customer.Update(1, "T" + std::to_string(load), 916.72f, 8)) << customer.ErrorMsg();
+    ASSERT_TRUE(unit.Commit());
+    EXPECT_EQ("183344.00 183344.00 183344.00",
+              Value("SELECT balance_c || ' ' || (SELECT sum(adjust_c) FROM payment_t) || ' ' || "
+                    "(SELECT newbalance_c FROM payment_t WHERE name_c='Id T199') FROM customer_t"));
 }
 
 }  // namespace
