@@ -41,9 +41,7 @@ void Queue(Context& ctx, const Args& args)
     const std::string jobId = args.Required("job");
     const std::string customerId = args.Required("customer");
     const std::string truckId = args.Required("truck");
-    float size = ParseReal("--size", args.Required("size"));
-    if (!(size > 0))
-        throw UsageError("--size must be above 0");
+    float size = ParseSize("--size", args.Required("size"));
     int cycles = args.Has("cycles") ? ParseInt("--cycles", args.Value("cycles")) : 1;
     if (cycles < 1)
         throw UsageError("--cycles must be 1 or more");
@@ -124,11 +122,11 @@ void Void(Context& ctx, const Args& args)
         throw Failure(OneMessage(batch.ErrorMsg()));
 }
 
-std::vector<Reading> Readings(const Args& args, const std::string& option)
+std::vector<Reading> Readings(const Args& args, const std::string& option, ParseNumber value)
 {
     std::vector<Reading> list;
     for (const std::string& text : args.Values(option)) {
-        Quantity q = ParseQuantity("--" + option, text, false);
+        Quantity q = ParseQuantity("--" + option, text, false, value);
         list.push_back({q.id, q.amount});
     }
     return list;
@@ -137,8 +135,8 @@ std::vector<Reading> Readings(const Args& args, const std::string& option)
 void Finish(Context& ctx, const Args& args)
 {
     int entry = ParseEntry(args);
-    std::vector<Reading> actuals = Readings(args, "actual");
-    std::vector<Reading> moistures = Readings(args, "moisture");
+    std::vector<Reading> actuals = Readings(args, "actual", ParseAmount);
+    std::vector<Reading> moistures = Readings(args, "moisture", ParsePercent);
     DBTicket ticket(ctx.conninfo);
     if (!ticket.FinishBatch(entry, actuals, moistures))
         throw Failure(OneMessage(ticket.ErrorMsg()));

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "FormatString.h"
+
 Args::Args(const std::vector<std::string>& words, const std::vector<OptionDef>& defs)
 {
     bool options = true;
@@ -72,6 +74,12 @@ bool Starts(const std::string& text)
     return !text.empty() && (text[0] == '-' || text[0] == '+' || text[0] == '.' || (text[0] >= '0' && text[0] <= '9'));
 }
 
+// "-0" is 0: a negative zero would be stored and shown as "-0".
+float Unsigned(float value)
+{
+    return value == 0 ? 0.0f : value;
+}
+
 }  // namespace
 
 float ParseReal(const std::string& what, const std::string& text)
@@ -85,6 +93,32 @@ float ParseReal(const std::string& what, const std::string& text)
         std::fabs(value) > FLT_MAX)
         throw UsageError(what + ": '" + text + "' is not a number");
     return static_cast<float>(value);
+}
+
+float ParseAmount(const std::string& what, const std::string& text)
+{
+    float value = ParseReal(what, text);
+    if (value < 0)
+        throw UsageError(what + " must not be negative");
+    return Unsigned(value);
+}
+
+float ParsePercent(const std::string& what, const std::string& text)
+{
+    float value = ParseReal(what, text);
+    if (value < 0 || value > 100)
+        throw UsageError(what + " must be from 0 to 100");
+    return Unsigned(value);
+}
+
+float ParseSize(const std::string& what, const std::string& text)
+{
+    float value = ParseReal(what, text);
+    // The library writes a real into SQL as "%f": a size that prints as
+    // 0.000000 would be stored as a load of nothing.
+    if (!(value > 0) || FormatString("%f", value) == "0.000000")
+        throw UsageError(what + " must be above 0");
+    return value;
 }
 
 int ParseInt(const std::string& what, const std::string& text)
@@ -123,21 +157,21 @@ std::string ParseDate(const std::string& what, const std::string& text)
     throw UsageError(what + ": '" + text + "' is not a date YYYY-MM-DD");
 }
 
-Quantity ParseQuantity(const std::string& what, const std::string& text, bool allowPrice)
+Quantity ParseQuantity(const std::string& what, const std::string& text, bool allowPrice, ParseNumber amount)
 {
     std::string::size_type eq = text.rfind('=');
     if (eq == std::string::npos || eq == 0)
         throw UsageError(what + ": '" + text + "' is not PRODUCT=AMOUNT" + (allowPrice ? "[@PRICE]" : ""));
     Quantity q;
     q.id = text.substr(0, eq);
-    std::string amount = text.substr(eq + 1);
-    std::string::size_type at = amount.find('@');
+    std::string number = text.substr(eq + 1);
+    std::string::size_type at = number.find('@');
     if (allowPrice && at != std::string::npos) {
         q.priced = true;
-        q.price = ParseReal(what + " " + q.id + " price", amount.substr(at + 1));
-        amount.erase(at);
+        q.price = ParseAmount(what + " " + q.id + " price", number.substr(at + 1));
+        number.erase(at);
     }
-    q.amount = ParseReal(what + " " + q.id, amount);
+    q.amount = amount(what + " " + q.id, number);
     return q;
 }
 

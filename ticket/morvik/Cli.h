@@ -53,6 +53,13 @@ private:
 // Strict conversions: the whole text must be the number, finite and in
 // range; `what` names the value in the error ("--size").
 float ParseReal(const std::string& what, const std::string& text);
+// The numbers of concrete and money: an amount is not negative, a percent is
+// from 0 to 100, and a size is above 0 as the database stores it, to six
+// decimals.
+using ParseNumber = float (*)(const std::string& what, const std::string& text);
+float ParseAmount(const std::string& what, const std::string& text);
+float ParsePercent(const std::string& what, const std::string& text);
+float ParseSize(const std::string& what, const std::string& text);
 int ParseInt(const std::string& what, const std::string& text);
 // "t" or "true", "f" or "false".
 bool ParseFlag(const std::string& what, const std::string& text);
@@ -61,13 +68,15 @@ std::string ParseDate(const std::string& what, const std::string& text);
 
 // "PRODUCT=AMOUNT" or, where a price is allowed, "PRODUCT=AMOUNT@PRICE". The
 // product is everything before the last "=", so an identifier may hold one.
+// `amount` converts the amount (a moisture is a percent); a price is an amount.
 struct Quantity {
     std::string id;
     float amount = 0;
     bool priced = false;
     float price = 0;
 };
-Quantity ParseQuantity(const std::string& what, const std::string& text, bool allowPrice);
+Quantity ParseQuantity(const std::string& what, const std::string& text, bool allowPrice,
+                       ParseNumber amount = ParseAmount);
 
 // The words of an identifier compared as the database compares them: ASCII
 // letters in either case.

@@ -63,7 +63,7 @@ const Columns<Job> kJob = {
     {"formulaprice", &Job::FormulaPrice, &Job::FormulaPrice},
     {"batchsize", &Job::Batchsize, &Job::Batchsize},
     {"taxable", &Job::Taxable, &Job::Taxable},
-    {"salestax", &Job::SalesTax, &Job::SalesTax},
+    {"salestax", &Job::SalesTax, &Job::SalesTax, ParsePercent},
     {"grandtotal", &Job::GrandTotal, &Job::GrandTotal},
 };
 
@@ -218,7 +218,7 @@ const Columns<Ticket> kBatchOptions = {
     {"ordernumber", &Ticket::OrderNumber, &Ticket::OrderNumber},
     {"instructions", &Ticket::Instructions, &Ticket::Instructions},
     {"mixer", &Ticket::Mixer, &Ticket::Mixer},
-    {"salestax", &Ticket::SalesTax, &Ticket::SalesTax},
+    {"salestax", &Ticket::SalesTax, &Ticket::SalesTax, ParsePercent},
     {"printweights", &Ticket::PrintWeights, &Ticket::PrintWeights},
     {"printprices", &Ticket::PrintPrices, &Ticket::PrintPrices},
     {"printticket", &Ticket::PrintTicket, &Ticket::PrintTicket},

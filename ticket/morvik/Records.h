@@ -41,7 +41,8 @@ struct FieldValue {
 
 // A field read from a record: a getter or a data member. Given a setter as
 // well, it is also an option "--name VALUE" of the commands that write the
-// record; the setter's type says how strictly the text converts.
+// record; the setter's type, or the conversion the table names, says how
+// strictly the text converts.
 template <class R>
 struct Column {
     template <class T>
@@ -54,10 +55,18 @@ struct Column {
     {
     }
     template <class T, class S>
-    Column(const char* name, T (R::*getter)() const, void (R::*setter)(S)) : Column(name, getter)
+    Column(const char* name, T (R::*getter)() const, void (R::*setter)(S))
+        : Column(name, getter, setter, &Column::Convert<std::decay_t<S>>)
     {
-        set = [name, setter](R& r, const std::string& text) {
-            (r.*setter)(Parse(std::string("--") + name, text, static_cast<std::decay_t<S>*>(nullptr)));
+    }
+    // A field whose values are narrower than its type: a percent.
+    template <class T, class S, class V>
+    Column(const char* name, T (R::*getter)() const, void (R::*setter)(S),
+           V (*parse)(const std::string&, const std::string&))
+        : Column(name, getter)
+    {
+        set = [name, setter, parse](R& r, const std::string& text) {
+            (r.*setter)(parse(std::string("--") + name, text));
         };
     }
 
@@ -67,8 +76,15 @@ struct Column {
     std::function<void(R&, const std::string&)> set;
 
 private:
+    // The conversion the setter's type says. Every figure a record holds as
+    // float is an amount, a price or a rate: none is negative.
+    template <class V>
+    static V Convert(const std::string& what, const std::string& text)
+    {
+        return Parse(what, text, static_cast<V*>(nullptr));
+    }
     static std::string Parse(const std::string&, const std::string& text, std::string*) { return text; }
-    static float Parse(const std::string& what, const std::string& text, float*) { return ParseReal(what, text); }
+    static float Parse(const std::string& what, const std::string& text, float*) { return ParseAmount(what, text); }
     static int Parse(const std::string& what, const std::string& text, int*) { return ParseInt(what, text); }
     static bool Parse(const std::string& what, const std::string& text, bool*) { return ParseFlag(what, text); }
 };

@@ -1,6 +1,7 @@
 // morvik's pieces without a database: the command line, the strict numbers,
 // the written values and exports, and the figures of a finished cycle.
 
+#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 
 #include "Cli.h"
 #include "Output.h"
+#include "Records.h"
 #include "SampleTickets.h"
 #include "Tickets.h"
 
@@ -62,6 +64,88 @@ INSTANTIATE_TEST_SUITE_P(Cases, IntText,
                                            NumberCase{"2147483648", false, 0}, NumberCase{"2.5", false, 0},
                                            NumberCase{"2x", false, 0}, NumberCase{"", false, 0},
                                            NumberCase{" 2", false, 0}));
+
+struct BoundedCase {
+    ParseNumber parse;
+    std::string text;
+    std::string error;  // empty for a value that is taken
+    float value;
+};
+
+void PrintTo(const BoundedCase& c, std::ostream* os)
+{
+    *os << "'" << c.text << "' " << (c.error.empty() ? "taken" : c.error);
+}
+
+class BoundedText : public ::testing::TestWithParam<BoundedCase> {};
+
+TEST_P(BoundedText, IsInRangeOrAUsageErrorSayingWhy)
+{
+    const BoundedCase& c = GetParam();
+    if (c.error.empty()) {
+        float value = c.parse("--x", c.text);
+        EXPECT_FLOAT_EQ(c.value, value);
+        EXPECT_FALSE(std::signbit(value));
+        return;
+    }
+    try {
+        c.parse("--x", c.text);
+        ADD_FAILURE() << "taken";
+    } catch (const UsageError& e) {
+        EXPECT_EQ(c.error, e.what());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BoundedText,
+    ::testing::Values(BoundedCase{ParseAmount, "0", "", 0}, BoundedCase{ParseAmount, "-0", "", 0},
+                      BoundedCase{ParseAmount, "-0.001", "--x must not be negative", 0},
+                      BoundedCase{ParseAmount, "-1e-40", "--x must not be negative", 0},
+                      BoundedCase{ParsePercent, "0", "", 0}, BoundedCase{ParsePercent, "-0", "", 0},
+                      BoundedCase{ParsePercent, "100", "", 100},
+                      BoundedCase{ParsePercent, "100.01", "--x must be from 0 to 100", 0},
+                      BoundedCase{ParsePercent, "-0.5", "--x must be from 0 to 100", 0},
+                      BoundedCase{ParseSize, "0.000001", "", 0.000001f},
+                      BoundedCase{ParseSize, "0.0000004", "--x must be above 0", 0},
+                      BoundedCase{ParseSize, "1e-7", "--x must be above 0", 0},
+                      BoundedCase{ParseSize, "-0", "--x must be above 0", 0},
+                      BoundedCase{ParseSize, "nan", "--x: 'nan' is not a number", 0}));
+
+// The float options of a record that refuse `text`.
+template <class R>
+std::vector<std::string> RefusedFigures(const Columns<R>& columns, const std::string& text)
+{
+    std::vector<std::string> refused;
+    for (const Column<R>& column : columns) {
+        R record;
+        if (!column.set || column.get(record).kind != FieldValue::Real)
+            continue;
+        try {
+            column.set(record, text);
+        } catch (const UsageError&) {
+            refused.push_back(column.name);
+        }
+    }
+    return refused;
+}
+
+// Every figure "add" and "set" take is an amount, a price or a rate; sales
+// tax is a percent as well.
+TEST(CommandLine, RecordFiguresAreNotNegativeAndPercentsAtMost100)
+{
+    using Names = std::vector<std::string>;
+    EXPECT_EQ((Names{"quantityordered", "formulaprice", "batchsize", "salestax", "grandtotal"}),
+              RefusedFigures(records::kJob, "-1"));
+    EXPECT_EQ((Names{"salestax"}), RefusedFigures(records::kJob, "101"));
+    EXPECT_EQ((Names{"maxwateramount", "watercementratio", "price"}), RefusedFigures(records::kFormula, "-1"));
+    EXPECT_EQ((Names{"dischargerate", "maxloadsize"}), RefusedFigures(records::kTruck, "-1"));
+    EXPECT_EQ((Names{"unitprice"}), RefusedFigures(records::kProduct, "-1"));
+    EXPECT_EQ((Names{"salestax"}), RefusedFigures(records::kBatchOptions, "-1"));
+    EXPECT_EQ((Names{"salestax"}), RefusedFigures(records::kBatchOptions, "101"));
+    for (const Names& none : {RefusedFigures(records::kJob, "0"), RefusedFigures(records::kJob, "100"),
+                              RefusedFigures(records::kFormula, "101"), RefusedFigures(records::kBatchOptions, "0")})
+        EXPECT_EQ(Names{}, none);
+}
 
 TEST(CommandLine, FlagsDatesAndQuantitiesAreStrict)
 {
