@@ -305,30 +305,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refusal{Queue({"--size", "1e-7"}), 2, "usage: --size must be above 0"},
         Refusal{Queue({"--size", "8", "--salestax", "-200"}), 2, "usage: --salestax must be from 0 to 100"},
-        Refusal{Queue({"--size", "8", "--salestax", "100.5"}), 2, "usage: --salestax must be from 0 to 100"},
         Refusal{{"batch", "finish", "1", "--actual", "CEM=-99999"}, 2, "usage: --actual CEM must not be negative"},
         Refusal{{"batch", "finish", "1", "--moisture", "SAND=-500"}, 2,
-                "usage: --moisture SAND must be from 0 to 100"},
-        Refusal{{"batch", "finish", "1", "--actual", "SAND=10450", "--moisture", "SAND=101"}, 2,
                 "usage: --moisture SAND must be from 0 to 100"},
         Refusal{{"formula", "add", "F2", "--material", "SAND=1300", "--material", "CEM=-517"}, 2,
                 "usage: --material CEM must not be negative"},
         Refusal{{"formula", "set", "MIX30", "--price", "-87.65"}, 2, "usage: --price must not be negative"},
-        Refusal{{"formula", "set", "MIX30", "--watercementratio", "-0.4"}, 2,
-                "usage: --watercementratio must not be negative"},
         Refusal{{"job", "add", "J2", "--customer", "OHARA", "--formula", "MIX30", "--product", "PUMP=1@-5"}, 2,
                 "usage: --product PUMP price must not be negative"},
-        Refusal{{"job", "add", "J2", "--customer", "OHARA", "--formula", "MIX30", "--salestax", "101"}, 2,
-                "usage: --salestax must be from 0 to 100"},
-        Refusal{JobSet({"--product", "PUMP=-1"}), 2, "usage: --product PUMP must not be negative"},
-        Refusal{JobSet({"--salestax", "-200"}), 2, "usage: --salestax must be from 0 to 100"},
-        Refusal{JobSet({"--formulaprice", "-87.65"}), 2, "usage: --formulaprice must not be negative"},
-        Refusal{JobSet({"--quantityordered", "-40"}), 2, "usage: --quantityordered must not be negative"},
-        Refusal{JobSet({"--batchsize", "-8"}), 2, "usage: --batchsize must not be negative"},
-        Refusal{{"product", "set", "PUMP", "--unitprice", "-99"}, 2, "usage: --unitprice must not be negative"},
-        Refusal{{"truck", "set", "TR7", "--maxloadsize", "-10"}, 2, "usage: --maxloadsize must not be negative"},
-        Refusal{{"truck", "add", "TR8", "--dischargerate", "-1"}, 2,
-                "usage: --dischargerate must not be negative"}));
+        Refusal{JobSet({"--salestax", "-200"}), 2, "usage: --salestax must be from 0 to 100"}));
 
 INSTANTIATE_TEST_SUITE_P(
     NotFoundOrTaken, MorvikRefuses,
