@@ -205,8 +205,9 @@ CREATE TABLE job_t (
     modified_c          text
 );
 
--- A job is named by its identifier together with its customer's.
-CREATE UNIQUE INDEX job_t_id_c_key ON job_t (id_c, customerid_c);
+-- A job is named by its identifier together with its customer's, each found
+-- in any letter case.
+CREATE UNIQUE INDEX job_t_id_c_key ON job_t (LOWER(id_c), LOWER(customerid_c));
 
 CREATE TABLE formula_t (
     entry_c            integer DEFAULT nextval('formula_s'),

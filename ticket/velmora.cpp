@@ -76,7 +76,9 @@ void PrintPath(DBTicket& ticket, ConfigRW& printers, const std::string& printer,
     std::string lpr = "lpr" + raw + " -P" + ShellQuote(printer);
     Progress("2");
     SYSLOG_AS("main", "%s:%d:%s GET NEXT INVOICE\n");
-    if (printer != "log") {
+    // A ticket that was not found has no row to carry a number: the number
+    // would be lost.
+    if (printer != "log" && ticket.Entry() != 0) {
         UnitOfWork numbering(ticket.ConnInfo());
         if (ticket.NextInvoice())
             numbering.Commit();

@@ -4,6 +4,7 @@
 #include "DBTicket.h"
 
 #include <cctype>
+#include <cfloat>
 #include <cmath>
 #include <memory>
 
@@ -188,6 +189,12 @@ bool DBTicket::QueueLoad(const LoadOrder& order)
     DeleteProducts(prod_v);
     CopyLines(job->formula->matl_v, matl_v);
     CopyLines(job->prod_v, prod_v);
+    // A load whose price no float holds could be queued but never finished.
+    double price = static_cast<double>(FormulaPrice()) * Batchsize();
+    for (const DBProduct* prod : prod_v)
+        price += static_cast<double>(prod->UnitPrice()) * prod->amount_c;
+    if (!CheckNumbers(op, {{"the price of the load", price, 0, FLT_MAX}}))
+        return false;
 
     const std::string doing = "queueing " + Named("batch", Id());
     if (!Batch(false) || !SaveMatl() || !SaveProd())
@@ -229,14 +236,27 @@ bool DBTicket::FinishBatch(int entry, const std::vector<Reading>& actuals, const
     UnitOfWork unit(ConnInfo());
     ClearError();
     const std::string name = BatchName(entry);
+    // A step that failed says why; when a statement failed, the unit knows.
+    auto fail = [&](const std::string& doing) {
+        return Refuse(*this, doing, unit.Ok() ? ErrorMsg() : unit.ErrorMsg());
+    };
     if (!ClaimBatch(entry))
         return false;
     if (!LoadByEntry(entry) && !ErrorMsg().empty())
-        return Refuse(*this, name, ErrorMsg());
+        return fail(name);
     if (Id().empty())
         return Refuse(*this, name + " not found");
     if (TimeToBatch() == kVoid)
         return Refuse(*this, name + " is void");
+    // A load whose customer, job, formula or truck was deleted since it was
+    // queued would be stored with its usage booked nowhere.
+    const std::pair<std::string, int> masters[] = {{Named("customer", CustomerId()), customer->Entry()},
+                                                   {Named("job", JobId()), job->Entry()},
+                                                   {Named("formula", FormulaId()), formula->Entry()},
+                                                   {Named("truck", TruckId()), truck->Entry()}};
+    for (const auto& [what, found] : masters)
+        if (found == 0)
+            return Refuse(*this, what + " of " + name + " not found");
     const std::string batchId = Id();
 
     if (!WeighUp(actuals, moistures))
@@ -244,20 +264,23 @@ bool DBTicket::FinishBatch(int entry, const std::vector<Reading>& actuals, const
     GetDateTimeStart();
     GetDateTime();
     if (!NextTicketEntry())
-        return Refuse(*this, "numbering the ticket of " + name, ErrorMsg());
+        return fail("numbering the ticket of " + name);
     // The ticket sequence makes the identifier unique among tickets.
     Id(FormatString("T%i", Entry()));
     Price();
     if (!Save(false))
-        return Refuse(*this, "storing " + Named("ticket", Id()), ErrorMsg());
-    if (!Update())
-        return Refuse(*this, "booking the usage of " + Named("ticket", Id()), ErrorMsg());
-    if (Cycles() > 1 && NextCycle() == 0)
-        return Refuse(*this, "queueing the remaining cycles of " + name, ErrorMsg());
+        return fail("storing " + Named("ticket", Id()));
+    // A booking that failed is only logged by Update; here it fails the load.
+    if (!Update() || !unit.Ok())
+        return fail("booking the usage of " + Named("ticket", Id()));
+    if (Cycles() > 1 && (NextCycle() == 0 || !unit.Ok()))
+        return fail("queueing the remaining cycles of " + name);
     DBTicket done(ConnInfo());
     done.Id(batchId);
-    if (!done.Delete())
-        return Refuse(*this, "taking " + name + " off the queue", done.ErrorMsg());
+    if (!done.Delete()) {
+        ErrorMsg(done.ErrorMsg());
+        return fail("taking " + name + " off the queue");
+    }
     return Complete(unit, *this, "finishing " + name);
 }
 

@@ -193,6 +193,14 @@ TEST_F(VelmoraTest, PrintSendsEachCopyAsItsOwnJobWithANewInvoice)
     EXPECT_NE(Job(1, "data"), Job(2, "data"));
 }
 
+TEST_F(VelmoraTest, ATicketNotFoundTakesNoInvoiceNumber)
+{
+    WritePrinters("[ticket1]\ncopies=1\n");
+    ASSERT_EQ(0, Velmora({"print", "ticket1", "T999", "1", "no"}).exitStatus);
+    ASSERT_EQ(0, Velmora({"print", "ticket1", "T1001", "1", "no"}).exitStatus);
+    EXPECT_EQ("1", Invoice("T1001"));
+}
+
 TEST_F(VelmoraTest, AbsurdCopiesAndBlankLinesAreCappedAndSaidInTheLog)
 {
     WritePrinters("[ticket1]\ncopies=2000000000\nlines before=2000000000\nlines after=99999999999\n");

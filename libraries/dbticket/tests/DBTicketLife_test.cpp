@@ -295,6 +295,18 @@ TEST_F(LifeUnitTest, ABatchIsNotNamedSoThatItsLinesAreAFormulas)
     EXPECT_EQ(before, Contents());
 }
 
+// Its usage would be booked nowhere.
+TEST_F(LifeUnitTest, ALoadWhoseCustomerWasDeletedIsNotFinished)
+{
+    const int entry = Queue(1);
+    Exec("DELETE FROM customer_t");
+    const std::string before = Contents();
+    DBTicket t(kOwnerConnInfo);
+    EXPECT_FALSE(t.FinishBatch(entry, {}, {}));
+    EXPECT_EQ("customer 'OHARA' of batch 1 not found", t.ErrorMsg());
+    EXPECT_EQ(before, Contents());
+}
+
 // Money is booked to the cent, however many loads.
 TEST_F(LifeUnitTest, ABalanceAddsUpToTheCent)
 {
