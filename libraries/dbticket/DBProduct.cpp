@@ -228,11 +228,7 @@ bool DBProduct::Update(std::string, std::string, std::string, int, float target,
                                    "WHERE entry_c = %i RETURNING ",
                                    actual, target, target, adjustedtarget, adjustedtarget, actual, actual, Entry()) +
                       Columns(kBooked, ", ");
-    bool booked = op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
-        if (db.Tuples() > 0) {
-            CopyRow(db, 0, kBooked, *this);
-            return true;
-        }
+    bool booked = BookUsage(op, sql, kBooked, *this, [&] {
         Balance(Balance() - actual);
         TargetUsage1(TargetUsage1() + target);
         TargetUsage2(TargetUsage2() + target);
@@ -240,7 +236,6 @@ bool DBProduct::Update(std::string, std::string, std::string, int, float target,
         AdjTargetUsage2(AdjTargetUsage2() + adjustedtarget);
         ActualUsage1(ActualUsage1() + actual);
         ActualUsage2(ActualUsage2() + actual);
-        return true;
     });
     if (booked)
         std::printf("PRODUCT UPDATE COMPLETE\n");

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -154,6 +155,32 @@ template <class R>
 bool LoadRecord(const DBOperation& op, const std::string& query, const Fields<R>& fields, Record<R>& record)
 {
     return LoadRecord<R>(op, query, fields, record, [] { return true; });
+}
+
+// Books a finished load's usage: `sql` (an UPDATE ... RETURNING) adds to the
+// stored values on the server, so loads finishing at once all count, and the
+// stored result comes back into the record: the `booked` columns, and what
+// `returned` reads of the same row. When no row came back the record is not
+// stored, and `inMemory` adds the same to the record instead (null when the
+// record already holds the sum).
+template <class R>
+bool BookUsage(const DBOperation& op, const std::string& sql, const Fields<R>& booked, Record<R>& record,
+               const std::function<void()>& inMemory, FailureReport report = FailureReport::Standard(),
+               const std::function<void(PgSqlDatabase&)>& returned = nullptr)
+{
+    return op.Run(
+        DBOperation::Kind::Tuples, sql,
+        [&](PgSqlDatabase& db) {
+            if (db.Tuples() > 0) {
+                CopyRow(db, 0, booked, record);
+                if (returned)
+                    returned(db);
+            } else if (inMemory) {
+                inMemory();
+            }
+            return true;
+        },
+        report);
 }
 
 // The uniqueness check of the master data. `query` selects entry_c and the
