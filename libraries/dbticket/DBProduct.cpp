@@ -1,8 +1,7 @@
 #include "DBProduct.h"
 
-#include <cstdio>
-
 #include "DBRecord.h"
+#include "Progress.h"
 #include "ProductLinks.h"
 #include "FormatString.h"
 #include "XmlElement.h"
@@ -210,12 +209,12 @@ bool DBProduct::Update(std::string, std::string, std::string, int, float target,
 {
     DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
-    std::printf("PRODUCT UPDATE\nGET CURRENT VALUES\n");
+    Progress("PRODUCT UPDATE\nGET CURRENT VALUES\n");
     // A missing row is no error: the booking goes on with the values in memory.
     if (!LoadRecord(op, "SELECT " + Columns(kUsage, ", ") + FormatString(" FROM product_t WHERE entry_c=%i", Entry()),
                     kUsage, *this))
         return false;
-    std::printf("UPDATE VALUES\n");
+    Progress("UPDATE VALUES\n");
     // The server adds to the stored totals, so two tickets booking the same
     // product at once both count; the stored result comes back.
     std::string sql = FormatString("UPDATE product_t SET balance_c = COALESCE(balance_c,0) - %f, "
@@ -238,7 +237,7 @@ bool DBProduct::Update(std::string, std::string, std::string, int, float target,
         ActualUsage2(ActualUsage2() + actual);
     });
     if (booked)
-        std::printf("PRODUCT UPDATE COMPLETE\n");
+        Progress("PRODUCT UPDATE COMPLETE\n");
     return booked;
 }
 
