@@ -218,10 +218,12 @@ class SqlRow {
 public:
     SqlRow& Text(const char* column, const std::string& value) { return Add(column, SqlQuote(value)); }
     SqlRow& Real(const char* column, double value) { return Add(column, FormatString("%f", value)); }
-    // A money figure, two decimals.
-    SqlRow& Real2(const char* column, double value) { return Add(column, FormatString("%.2f", value)); }
-    // A decimal written as a quoted literal.
-    SqlRow& QuotedReal(const char* column, double value) { return Add(column, FormatString("'%f'", value)); }
+    // An amount of money: to the cent, so no float digits past it are stored.
+    SqlRow& Money(const char* column, double value) { return Add(column, FormatString("%.2f", value)); }
+    // A decimal as the formula and batch updates write it: quoted, where their
+    // inserts write it bare. The server reads both alike; those two statement
+    // texts are kept as they are.
+    SqlRow& UpdateReal(const char* column, double value) { return Add(column, FormatString("'%f'", value)); }
     SqlRow& Int(const char* column, int value) { return Add(column, FormatString("%i", value)); }
     SqlRow& Flag(const char* column, bool value) { return Add(column, value ? "'t'" : "'f'"); }
     // A value written as it stands, such as the 0 a new record starts with.
@@ -231,8 +233,10 @@ public:
     std::string Insert(const char* table) const;
     // "UPDATE table SET c1 = v1, c2 = v2 " followed by `where`.
     std::string Update(const char* table, const std::string& where) const;
-    // "UPDATE table SET c1=v1,c2=v2" followed directly by `where`.
-    std::string UpdateTight(const char* table, const std::string& where) const;
+    // The update of a stored ticket, "UPDATE table SET c1=v1,c2=v2" followed
+    // directly by `where`: no blanks, unlike every other update, and its text
+    // is kept as it is.
+    std::string TicketUpdate(const char* table, const std::string& where) const;
 
 private:
     SqlRow& Add(const char* column, std::string value)

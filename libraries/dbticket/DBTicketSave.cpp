@@ -73,7 +73,7 @@ std::string TicketUpdateSql(const DBTicket& t)
         .Flag("void_c", false)
         .Text("user_c", t.User())
         .Text("modified_c", t.Modified())
-        .UpdateTight("ticket_t", FormatString("WHERE entry_c=%i", t.Entry()));
+        .TicketUpdate("ticket_t", FormatString("WHERE entry_c=%i", t.Entry()));
 }
 
 bool DBTicket::Save(bool update)
