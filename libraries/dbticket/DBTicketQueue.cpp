@@ -72,9 +72,9 @@ int DBTicket::NextCycle()
 {
     DBOperation op(*this, TICKET_SITE);
     // Each statement stands alone: a failure is logged and the next one runs.
-    const FailureReport logged{false, true, "ERROR SAVING TO DATABASE"};
+    const FailureReport logged = FailureReport::LogOnly("ERROR SAVING TO DATABASE");
     int entry = 0;
-    if (!op.NextVal("batch_s", entry, FailureReport{false, true, nullptr})) {
+    if (!op.NextVal("batch_s", entry, FailureReport::LogOnly())) {
         // Without a number there is no batch to queue; 0 is no batch's entry.
         op.Log("NO BATCH NUMBER, NOTHING QUEUED");
         return 0;
