@@ -294,11 +294,6 @@ bool DBJob::List(std::vector<Job>& records)
                        records);
 }
 
-bool DBJob::NewEntry()
-{
-    return NextEntry();
-}
-
 bool DBJob::NextEntry()
 {
     int entry = 0;

@@ -178,10 +178,9 @@ bool DBProduct::Unique(std::string id)
                        "Product", "description_c");
 }
 
-bool DBProduct::DateTimeModified()
+void DBProduct::DateTimeModified()
 {
     Modified(ModifiedStamp(HourPad::Zero));
-    return true;
 }
 
 bool DBProduct::Save(bool update)

@@ -28,7 +28,7 @@ public:
     bool List(std::vector<Product>& records);
     bool Unique();
     bool Unique(std::string id);
-    bool DateTimeModified();
+    void DateTimeModified();
     bool Save(bool update);
     bool NextEntry();
     // Books one use of the product; the first four arguments identify the

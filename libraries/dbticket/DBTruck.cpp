@@ -177,10 +177,9 @@ bool DBTruck::Unique(std::string id)
                        "Driver", "driver_c");
 }
 
-bool DBTruck::DateTimeModified()
+void DBTruck::DateTimeModified()
 {
     Modified(ModifiedStamp(HourPad::Zero));
-    return true;
 }
 
 bool DBTruck::Save(bool update)
