@@ -5,9 +5,7 @@
 // Master data, the batch queue and stored tickets, each through the library's
 // operations. Results go to standard output, messages to standard error.
 
-#include <fcntl.h>
 #include <syslog.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -22,6 +20,7 @@
 #include "ConfigRW.h"
 #include "DatabaseSettings.h"
 #include "FixedPaths.h"
+#include "Progress.h"
 
 namespace {
 
@@ -38,33 +37,16 @@ const char* const kOverview =
     "Exit status: 0 done, 1 not found, refused by the database or standard output not written,\n"
     "2 a usage error.\n";
 
-// While the library runs, what it prints is set aside (or, with --verbose,
-// sent to standard error), so that standard output holds nothing but the
-// action's result.
-class LibraryOutput {
-public:
-    explicit LibraryOutput(bool verbose)
-    {
-        std::fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        int target = verbose ? STDERR_FILENO : open("/dev/null", O_WRONLY);
-        if (target >= 0)
-            dup2(target, STDOUT_FILENO);
-        if (target > STDERR_FILENO)
-            close(target);
-    }
-    ~LibraryOutput()
-    {
-        std::fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-    }
-    LibraryOutput(const LibraryOutput&) = delete;
-    LibraryOutput& operator=(const LibraryOutput&) = delete;
-
-private:
-    int saved;
-};
+// The library's progress lines go to standard error with --verbose and are
+// dropped otherwise, so that standard output holds nothing but the action's
+// result.
+void RouteProgress(bool verbose)
+{
+    if (verbose)
+        SetProgressSink([](const std::string& text) { std::fwrite(text.data(), 1, text.size(), stderr); });
+    else
+        SetProgressSink([](const std::string&) {});
+}
 
 std::vector<Action> AllActions()
 {
@@ -175,7 +157,7 @@ int Execute(const Action& action, const std::vector<std::string>& words, bool ve
         if (args.Positional().size() < action.minOperands || args.Positional().size() > action.maxOperands)
             throw UsageError("wrong number of operands: " + Synopsis(action));
         Context ctx{DatabaseConnInfo(), out};
-        LibraryOutput quiet(verbose);
+        RouteProgress(verbose);
         action.run(ctx, args);
     } catch (const UsageError& e) {
         status = 2;

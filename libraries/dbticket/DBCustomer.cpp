@@ -278,21 +278,18 @@ bool DBCustomer::Update(int plant, std::string id, float total, float yards)
                                    "WHERE entry_c = %i RETURNING ",
                                    yards, total, Entry()) +
                       Columns(kBooked, ", ") + FormatString(", balance_c - %.2f AS prevbalance_c", total);
-    bool booked = op.Run(
-        DBOperation::Kind::Tuples, sql,
-        [&](PgSqlDatabase& db) {
-            if (db.Tuples() > 0) {
-                CopyRow(db, 0, kBooked, *this);
-                prevBalance = db.GetString(0, "prevbalance_c");
-                newBalance = db.GetString(0, "balance_c");
-            } else {
-                TotalBatches(TotalBatches() + 1);
-                TotalYards(TotalYards() + yards);
-                Balance(Balance() + total);
-            }
-            return true;
+    bool booked = BookUsage(
+        op, sql, kBooked, *this,
+        [&] {
+            TotalBatches(TotalBatches() + 1);
+            TotalYards(TotalYards() + yards);
+            Balance(Balance() + total);
         },
-        kSaveFailure);
+        kSaveFailure,
+        [&](PgSqlDatabase& db) {
+            prevBalance = db.GetString(0, "prevbalance_c");
+            newBalance = db.GetString(0, "balance_c");
+        });
     if (!booked)
         return false;
 

@@ -33,6 +33,11 @@ const Fields<Formula> kRow = {
     {"usagedate_c", &Formula::UsageDate},
 };
 
+// What a finished batch changes, as the server returns it.
+const Fields<Formula> kBooked = {
+    {"totalbatches_c", &Formula::TotalBatches},
+};
+
 }  // namespace
 
 DBFormula::DBFormula(std::string conninfo) : DBObject(std::move(conninfo)), nummatl_c(0)
@@ -121,10 +126,10 @@ std::string FormulaUpdateSql(const Formula& f)
         .Text("id_c", f.Id())
         .Text("description_c", f.Description())
         .Text("usmetric_c", f.UsMetric())
-        .QuotedReal("maxwateramount_c", f.MaxWaterAmount())
-        .QuotedReal("watercementratio_c", f.WaterCementRatio())
+        .UpdateReal("maxwateramount_c", f.MaxWaterAmount())
+        .UpdateReal("watercementratio_c", f.WaterCementRatio())
         .Flag("taxable_c", f.Taxable())
-        .QuotedReal("price_c", f.Price())
+        .UpdateReal("price_c", f.Price())
         .Text("user_c", f.User())
         .Text("modified_c", f.Modified())
         .Update("formula_t", FormatString("WHERE entry_c = %i", f.Entry()));
@@ -234,19 +239,16 @@ bool DBFormula::Update()
 {
     DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
+    // Counted in memory before the statement runs, whatever becomes of it;
+    // the stored count replaces it when the row comes back.
     TotalBatches(TotalBatches() + 1);
     // The server counts, so two batches of one formula finishing at once
-    // both count; the stored count comes back.
-    return op.Run(DBOperation::Kind::Tuples,
-                  FormatString("UPDATE formula_t SET totalbatches_c = COALESCE(totalbatches_c,0) + 1 "
-                               "WHERE entry_c = %i RETURNING totalbatches_c",
-                               Entry()),
-                  [&](PgSqlDatabase& db) {
-                      if (db.Tuples() > 0)
-                          TotalBatches(db.GetInt(0, "totalbatches_c"));
-                      return true;
-                  },
-                  kSaveFailure);
+    // both count.
+    return BookUsage(op,
+                     FormatString("UPDATE formula_t SET totalbatches_c = COALESCE(totalbatches_c,0) + 1 "
+                                  "WHERE entry_c = %i RETURNING totalbatches_c",
+                                  Entry()),
+                     kBooked, *this, nullptr, kSaveFailure);
 }
 
 bool DBFormula::Delete()

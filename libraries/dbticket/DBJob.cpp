@@ -294,11 +294,6 @@ bool DBJob::List(std::vector<Job>& records)
                        records);
 }
 
-bool DBJob::NewEntry()
-{
-    return NextEntry();
-}
-
 bool DBJob::NextEntry()
 {
     int entry = 0;
@@ -387,17 +382,13 @@ bool DBJob::Update(float amount)
                                    "WHERE entry_c = %i RETURNING ",
                                    amount, Entry()) +
                       Columns(kDelivered, ", ");
-    return op.Run(DBOperation::Kind::Tuples, sql,
-                  [&](PgSqlDatabase& db) {
-                      if (db.Tuples() > 0) {
-                          CopyRow(db, 0, kDelivered, *this);
-                      } else {
-                          LoadsDelivered(LoadsDelivered() + 1);
-                          QuantityDelivered(QuantityDelivered() + amount);
-                      }
-                      return true;
-                  },
-                  kSaveFailure);
+    return BookUsage(
+        op, sql, kDelivered, *this,
+        [&] {
+            LoadsDelivered(LoadsDelivered() + 1);
+            QuantityDelivered(QuantityDelivered() + amount);
+        },
+        kSaveFailure);
 }
 
 bool DBJob::Delete()

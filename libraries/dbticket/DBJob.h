@@ -44,7 +44,6 @@ public:
     // Every job without its attached records, as a single-job load reads it,
     // by identifier and customer.
     bool List(std::vector<Job>& records);
-    bool NewEntry();
     bool NextEntry();
     bool Unique();
     bool Unique(std::string id);

@@ -30,7 +30,7 @@ void LogWarning(const LogSite& site, const std::string& warning);
 
 // How a failed statement is reported. By default the server's message is both
 // stored in the object and logged; a few operations log a fixed text instead,
-// or report nothing at all.
+// only store or only log it, or report nothing at all.
 struct FailureReport {
     bool store = true;
     bool log = true;
@@ -39,6 +39,7 @@ struct FailureReport {
     static FailureReport Standard() { return {}; }
     static FailureReport LogFixed(const char* text) { return {true, true, text}; }
     static FailureReport StoreOnly() { return {true, false, nullptr}; }
+    static FailureReport LogOnly(const char* text = nullptr) { return {false, true, text}; }
     static FailureReport Silent() { return {false, false, nullptr}; }
 };
 

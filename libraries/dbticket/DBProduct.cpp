@@ -1,8 +1,7 @@
 #include "DBProduct.h"
 
-#include <cstdio>
-
 #include "DBRecord.h"
+#include "Progress.h"
 #include "ProductLinks.h"
 #include "FormatString.h"
 #include "XmlElement.h"
@@ -179,10 +178,9 @@ bool DBProduct::Unique(std::string id)
                        "Product", "description_c");
 }
 
-bool DBProduct::DateTimeModified()
+void DBProduct::DateTimeModified()
 {
     Modified(ModifiedStamp(HourPad::Zero));
-    return true;
 }
 
 bool DBProduct::Save(bool update)
@@ -210,12 +208,12 @@ bool DBProduct::Update(std::string, std::string, std::string, int, float target,
 {
     DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
-    std::printf("PRODUCT UPDATE\nGET CURRENT VALUES\n");
+    Progress("PRODUCT UPDATE\nGET CURRENT VALUES\n");
     // A missing row is no error: the booking goes on with the values in memory.
     if (!LoadRecord(op, "SELECT " + Columns(kUsage, ", ") + FormatString(" FROM product_t WHERE entry_c=%i", Entry()),
                     kUsage, *this))
         return false;
-    std::printf("UPDATE VALUES\n");
+    Progress("UPDATE VALUES\n");
     // The server adds to the stored totals, so two tickets booking the same
     // product at once both count; the stored result comes back.
     std::string sql = FormatString("UPDATE product_t SET balance_c = COALESCE(balance_c,0) - %f, "
@@ -228,11 +226,7 @@ bool DBProduct::Update(std::string, std::string, std::string, int, float target,
                                    "WHERE entry_c = %i RETURNING ",
                                    actual, target, target, adjustedtarget, adjustedtarget, actual, actual, Entry()) +
                       Columns(kBooked, ", ");
-    bool booked = op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
-        if (db.Tuples() > 0) {
-            CopyRow(db, 0, kBooked, *this);
-            return true;
-        }
+    bool booked = BookUsage(op, sql, kBooked, *this, [&] {
         Balance(Balance() - actual);
         TargetUsage1(TargetUsage1() + target);
         TargetUsage2(TargetUsage2() + target);
@@ -240,10 +234,9 @@ bool DBProduct::Update(std::string, std::string, std::string, int, float target,
         AdjTargetUsage2(AdjTargetUsage2() + adjustedtarget);
         ActualUsage1(ActualUsage1() + actual);
         ActualUsage2(ActualUsage2() + actual);
-        return true;
     });
     if (booked)
-        std::printf("PRODUCT UPDATE COMPLETE\n");
+        Progress("PRODUCT UPDATE COMPLETE\n");
     return booked;
 }
 

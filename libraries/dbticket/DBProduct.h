@@ -28,11 +28,12 @@ public:
     bool List(std::vector<Product>& records);
     bool Unique();
     bool Unique(std::string id);
-    bool DateTimeModified();
+    void DateTimeModified();
     bool Save(bool update);
     bool NextEntry();
-    // Books one use of the product; the first four arguments identify the
-    // ticket for the caller and take no part in the booking.
+    // Books one use of the product. The first four arguments (the ticket, its
+    // customer, job and plant) take no part in the booking: they stay because
+    // this is the signature the library publishes and its callers use.
     bool Update(std::string ticket, std::string customer, std::string job, int plant, float target,
                 float adjustedtarget, float actual);
     bool Delete();

@@ -68,7 +68,7 @@ std::string SqlRow::Update(const char* table, const std::string& where) const
     return sql + where;
 }
 
-std::string SqlRow::UpdateTight(const char* table, const std::string& where) const
+std::string SqlRow::TicketUpdate(const char* table, const std::string& where) const
 {
     std::string sql = std::string("UPDATE ") + table + " SET ";
     for (size_t i = 0; i < values.size(); ++i)

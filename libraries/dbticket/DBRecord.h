@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -156,6 +157,32 @@ bool LoadRecord(const DBOperation& op, const std::string& query, const Fields<R>
     return LoadRecord<R>(op, query, fields, record, [] { return true; });
 }
 
+// Books a finished load's usage: `sql` (an UPDATE ... RETURNING) adds to the
+// stored values on the server, so loads finishing at once all count, and the
+// stored result comes back into the record: the `booked` columns, and what
+// `returned` reads of the same row. When no row came back the record is not
+// stored, and `inMemory` adds the same to the record instead (null when the
+// record already holds the sum).
+template <class R>
+bool BookUsage(const DBOperation& op, const std::string& sql, const Fields<R>& booked, Record<R>& record,
+               const std::function<void()>& inMemory, FailureReport report = FailureReport::Standard(),
+               const std::function<void(PgSqlDatabase&)>& returned = nullptr)
+{
+    return op.Run(
+        DBOperation::Kind::Tuples, sql,
+        [&](PgSqlDatabase& db) {
+            if (db.Tuples() > 0) {
+                CopyRow(db, 0, booked, record);
+                if (returned)
+                    returned(db);
+            } else if (inMemory) {
+                inMemory();
+            }
+            return true;
+        },
+        report);
+}
+
 // The uniqueness check of the master data. `query` selects entry_c and the
 // column that names a record (`holderColumn`); the identifier is taken when
 // the first row found is another record than `entry`. The error text names
@@ -191,10 +218,12 @@ class SqlRow {
 public:
     SqlRow& Text(const char* column, const std::string& value) { return Add(column, SqlQuote(value)); }
     SqlRow& Real(const char* column, double value) { return Add(column, FormatString("%f", value)); }
-    // A money figure, two decimals.
-    SqlRow& Real2(const char* column, double value) { return Add(column, FormatString("%.2f", value)); }
-    // A decimal written as a quoted literal.
-    SqlRow& QuotedReal(const char* column, double value) { return Add(column, FormatString("'%f'", value)); }
+    // An amount of money: to the cent, so no float digits past it are stored.
+    SqlRow& Money(const char* column, double value) { return Add(column, FormatString("%.2f", value)); }
+    // A decimal as the formula and batch updates write it: quoted, where their
+    // inserts write it bare. The server reads both alike; those two statement
+    // texts are kept as they are.
+    SqlRow& UpdateReal(const char* column, double value) { return Add(column, FormatString("'%f'", value)); }
     SqlRow& Int(const char* column, int value) { return Add(column, FormatString("%i", value)); }
     SqlRow& Flag(const char* column, bool value) { return Add(column, value ? "'t'" : "'f'"); }
     // A value written as it stands, such as the 0 a new record starts with.
@@ -204,8 +233,10 @@ public:
     std::string Insert(const char* table) const;
     // "UPDATE table SET c1 = v1, c2 = v2 " followed by `where`.
     std::string Update(const char* table, const std::string& where) const;
-    // "UPDATE table SET c1=v1,c2=v2" followed directly by `where`.
-    std::string UpdateTight(const char* table, const std::string& where) const;
+    // The update of a stored ticket, "UPDATE table SET c1=v1,c2=v2" followed
+    // directly by `where`: no blanks, unlike every other update, and its text
+    // is kept as it is.
+    std::string TicketUpdate(const char* table, const std::string& where) const;
 
 private:
     SqlRow& Add(const char* column, std::string value)

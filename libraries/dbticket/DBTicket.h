@@ -76,9 +76,12 @@ public:
     // chooses its units by it.
     bool IsFormulaMetric() const;
 
-    // The whole ticket snapshot. Writing it first copies the ticket's delivery
-    // address, instructions and driver into the attached job and truck, which
-    // keep them: the snapshot never shows a stale address or driver.
+    // The whole ticket snapshot. Not a pure read, although const: it first
+    // copies the ticket's delivery address, instructions and driver into the
+    // attached job and truck, which keep them, so the snapshot never shows a
+    // stale address or driver. It stays const because the statements that
+    // store a ticket are built from a const ticket (TicketInsertSql) and the
+    // job and truck are reached through pointers.
     std::string xmlString() const;
 
     // Database operations: loading a stored ticket from its snapshot.
@@ -179,6 +182,8 @@ protected:
     Mutex* mutex;  // owned; nothing takes it
 
 private:
+    // The part of xmlString() that changes the job and the truck.
+    void CopySiteToJobAndTruck() const;
     std::string BatchLinkId() const;
     bool PlantKnown(const DBOperation& op);
     bool LoadBatch(const DBOperation& op, const std::string& key, const std::string& where);

@@ -31,9 +31,9 @@ SqlRow& BatchColumns(SqlRow& row, const Ticket& t)
         .Flag("printweights_c", t.PrintWeights())
         .Flag("printprices_c", t.PrintPrices())
         .Flag("printticket_c", t.PrintTicket())
-        .Real2("subtotal_c", t.Subtotal())
-        .Real2("tax_c", t.Tax())
-        .Real2("total_c", t.Total())
+        .Money("subtotal_c", t.Subtotal())
+        .Money("tax_c", t.Tax())
+        .Money("total_c", t.Total())
         .Text("deliverto_c", t.Deliverto())
         .Text("street_c", t.Street())
         .Text("city_c", t.City())
@@ -49,14 +49,14 @@ std::string BatchInsertSql(const Ticket& t)
 {
     SqlRow row;
     row.Int("entry_c", t.Entry());
-    return BatchColumns(row, t).Real2("formulaprice_c", t.FormulaPrice()).Int("plant_c", t.Plant()).Insert("batch_t");
+    return BatchColumns(row, t).Money("formulaprice_c", t.FormulaPrice()).Int("plant_c", t.Plant()).Insert("batch_t");
 }
 
 std::string BatchUpdateSql(const Ticket& t)
 {
     SqlRow row;
     return BatchColumns(row, t)
-        .QuotedReal("formulaprice_c", t.FormulaPrice())
+        .UpdateReal("formulaprice_c", t.FormulaPrice())
         .Int("plant_c", t.Plant())
         .Update("batch_t", FormatString("WHERE entry_c = %i", t.Entry()));
 }
@@ -72,9 +72,9 @@ int DBTicket::NextCycle()
 {
     DBOperation op(*this, TICKET_SITE);
     // Each statement stands alone: a failure is logged and the next one runs.
-    const FailureReport logged{false, true, "ERROR SAVING TO DATABASE"};
+    const FailureReport logged = FailureReport::LogOnly("ERROR SAVING TO DATABASE");
     int entry = 0;
-    if (!op.NextVal("batch_s", entry, FailureReport{false, true, nullptr})) {
+    if (!op.NextVal("batch_s", entry, FailureReport::LogOnly())) {
         // Without a number there is no batch to queue; 0 is no batch's entry.
         op.Log("NO BATCH NUMBER, NOTHING QUEUED");
         return 0;

@@ -3,11 +3,10 @@
 
 #include "DBTicket.h"
 
-#include <cstdio>
-
 #include "DBRecord.h"
 #include "DBTicketSite.h"
 #include "FormatString.h"
+#include "Progress.h"
 
 namespace {
 
@@ -74,7 +73,7 @@ std::string TicketUpdateSql(const DBTicket& t)
         .Flag("void_c", false)
         .Text("user_c", t.User())
         .Text("modified_c", t.Modified())
-        .UpdateTight("ticket_t", FormatString("WHERE entry_c=%i", t.Entry()));
+        .TicketUpdate("ticket_t", FormatString("WHERE entry_c=%i", t.Entry()));
 }
 
 bool DBTicket::Save(bool update)
@@ -90,9 +89,9 @@ bool DBTicket::Save(bool update)
 bool DBTicket::Update()
 {
     DBOperation(*this, TICKET_SITE).Trace();
-    std::printf("COUNTERS UPDATE\n");
+    Progress("COUNTERS UPDATE\n");
     UpdateCounters();
-    std::printf("DATA UPDATE\n");
+    Progress("DATA UPDATE\n");
     if (!customer->Update(Plant(), Id(), Total(), Batchsize()))
         DBOperation(*this, TICKET_SITE).Log("CUSTOMER UPDATE FAILED");
     if (!job->Update(Batchsize()))
@@ -111,7 +110,7 @@ bool DBTicket::Update()
         if (prod)
             prod->Update(Id(), CustomerId(), JobId(), Plant(), prod->target_c, prod->adjustedtarget_c, prod->actual_c);
 
-    std::printf("JOB UPDATE\n");
+    Progress("JOB UPDATE\n");
     if (!job->LoadById(JobId(), CustomerId()))
         return false;
     // What the loads delivered of each ordered product is kept in the job in
@@ -121,7 +120,7 @@ bool DBTicket::Update()
         for (DBProduct* ordered : job->prod_v)
             if (sold && ordered && sold->Id() == ordered->Id())
                 ordered->actual_c += sold->amount_c;
-    std::printf("DONE UPDATE\n");
+    Progress("DONE UPDATE\n");
     return true;
 }
 

@@ -50,6 +50,17 @@ std::string ProductEntry(const DBProduct& prod, int num)
 
 }  // namespace
 
+void DBTicket::CopySiteToJobAndTruck() const
+{
+    job->Deliverto(Deliverto());
+    job->Street(Street());
+    job->City(City());
+    job->State(State());
+    job->Zipcode(Zipcode());
+    job->Instructions(Instructions());
+    truck->Driver(Driver());
+}
+
 std::string DBTicket::xmlString() const
 {
     std::string xml = "<ticket_t><batch_t>";
@@ -88,14 +99,7 @@ std::string DBTicket::xmlString() const
     xml += XmlFloat2("cmt1scaleend_c", cmt1_scale_end);
     xml += "</batch_t>";
 
-    job->Deliverto(Deliverto());
-    job->Street(Street());
-    job->City(City());
-    job->State(State());
-    job->Zipcode(Zipcode());
-    job->Instructions(Instructions());
-    truck->Driver(Driver());
-
+    CopySiteToJobAndTruck();
     xml += customer->xmlString();
     xml += job->xmlString();
     xml += formula->xmlString();

@@ -177,10 +177,9 @@ bool DBTruck::Unique(std::string id)
                        "Driver", "driver_c");
 }
 
-bool DBTruck::DateTimeModified()
+void DBTruck::DateTimeModified()
 {
     Modified(ModifiedStamp(HourPad::Zero));
-    return true;
 }
 
 bool DBTruck::Save(bool update)
@@ -218,14 +217,9 @@ bool DBTruck::Update(float yards)
                                    "yardsdelivered_c = COALESCE(yardsdelivered_c,0) + %f WHERE entry_c = %i RETURNING ",
                                    yards, Entry()) +
                       Columns(kDelivered, ", ");
-    return op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
-        if (db.Tuples() > 0) {
-            CopyRow(db, 0, kDelivered, *this);
-        } else {
-            LoadsDelivered(LoadsDelivered() + 1);
-            YardsDelivered(YardsDelivered() + yards);
-        }
-        return true;
+    return BookUsage(op, sql, kDelivered, *this, [&] {
+        LoadsDelivered(LoadsDelivered() + 1);
+        YardsDelivered(YardsDelivered() + yards);
     });
 }
 

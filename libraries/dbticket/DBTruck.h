@@ -29,7 +29,7 @@ public:
     bool List(std::vector<Truck>& records);
     bool Unique();
     bool Unique(std::string id);
-    bool DateTimeModified();
+    void DateTimeModified();
     bool Save(bool update);
     bool NextEntry();
     // Adds one finished load of `yards` to the truck's delivery counters.

@@ -11,12 +11,14 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "DBTicket.h"
 #include "MasterRecords.h"
 #include "PgFixture.h"
+#include "ProgressCapture.h"
 #include "StallingProxy.h"
 
 namespace {
@@ -196,6 +198,27 @@ TEST_F(LifeUnitTest, ReadsInOneReadOnlyUnitSeeOneVersion)
     DBProduct written(kOwnerConnInfo);
     written.Id("GRAVEL");
     EXPECT_FALSE(written.Save(false)) << "a read-only unit writes nothing";
+}
+
+// Every booking step of a finish says so, in order, wherever the program
+// sends the library's progress.
+TEST_F(LifeUnitTest, AFinishReportsEachBookingStepToTheProgressSink)
+{
+    const int entry = Queue(1);
+    DBTicket t(kOwnerConnInfo);
+    std::string progress;
+    {
+        ProgressCapture capture;
+        ASSERT_TRUE(t.FinishBatch(entry, {}, {})) << t.ErrorMsg();
+        progress = capture.Text();
+    }
+    std::string lines;
+    for (const std::vector<DBProduct*>* list : {&t.matl_v, &t.prod_v})
+        for (const DBProduct* line : *list)
+            if (line)
+                lines += "PRODUCT UPDATE\nGET CURRENT VALUES\nUPDATE VALUES\nPRODUCT UPDATE COMPLETE\n";
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ("COUNTERS UPDATE\nDATA UPDATE\n" + lines + "JOB UPDATE\nDONE UPDATE\n", progress);
 }
 
 TEST_F(LifeUnitTest, AServerThatStopsAnsweringCostsOneWaitOnOneConnection)
