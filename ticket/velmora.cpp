@@ -22,6 +22,7 @@
 #include "8418.h"
 #include "ConfigRW.h"
 #include "DBTicket.h"
+#include "UnitOfWork.h"
 #include "DatabaseSettings.h"
 #include "FixedPaths.h"
 #include "SysLog.h"

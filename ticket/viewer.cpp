@@ -9,6 +9,7 @@
 
 #include "CGImap.h"
 #include "DBTicket.h"
+#include "UnitOfWork.h"
 #include "FixedPaths.h"
 #include "FormatString.h"
 

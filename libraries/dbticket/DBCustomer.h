@@ -6,7 +6,8 @@
 
 #include "Customer.h"
 #include "DBObject.h"
-#include "DBOperation.h"
+
+class DBOperation;
 
 // A customer record joined to the database.
 class DBCustomer : public DBObject, public Customer {

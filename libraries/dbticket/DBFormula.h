@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "DBObject.h"
-#include "DBOperation.h"
 #include "DBProduct.h"
 #include "Formula.h"
+
+class DBOperation;
 
 // A mix design joined to the database, with its materials.
 class DBFormula : public DBObject, public Formula {

@@ -7,9 +7,10 @@
 #include "DBCustomer.h"
 #include "DBFormula.h"
 #include "DBObject.h"
-#include "DBOperation.h"
 #include "DBProduct.h"
 #include "Job.h"
+
+class DBOperation;
 
 // An order and its delivery site joined to the database. The job owns its own
 // customer and formula, separate from those of any ticket that holds the job.

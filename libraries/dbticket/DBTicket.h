@@ -9,10 +9,11 @@
 #include "DBFormula.h"
 #include "DBJob.h"
 #include "DBObject.h"
-#include "DBOperation.h"
 #include "DBProduct.h"
 #include "DBTruck.h"
 #include "Ticket.h"
+
+class DBOperation;
 
 class Mutex;
 

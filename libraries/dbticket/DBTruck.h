@@ -2,10 +2,12 @@
 #define DBTRUCK_H
 
 #include <string>
+#include <vector>
 
 #include "DBObject.h"
-#include "DBOperation.h"
 #include "Truck.h"
+
+class DBOperation;
 
 // A truck record joined to the database.
 class DBTruck : public DBObject, public Truck {

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "DBOperation.h"
+#include "UnitOfWork.h"
 #include "Output.h"
 
 std::string OneMessage(const std::string& message)

@@ -20,6 +20,7 @@
 #include "PgFixture.h"
 #include "ProgressCapture.h"
 #include "StallingProxy.h"
+#include "UnitOfWork.h"
 
 namespace {
 
