@@ -309,3 +309,10 @@ bool DBCustomer::Delete()
     return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM customer_t WHERE entry_c=%i", Entry()),
                   nullptr, kSaveFailure);
 }
+
+bool DBCustomer::Lock(bool shared)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return LockRow(op, "customer_t", Entry(), shared);
+}

@@ -37,6 +37,10 @@ public:
     // Adds one finished load (ticket `id` of `plant`, costing `total`, of
     // `yards`) to the customer and records its payment line.
     bool Update(int plant, std::string id, float total, float yards);
+    // Locks the record's row until the unit of work ends, for writing, or
+    // with `shared` only against a change or deletion: an office edit or a
+    // delete made meanwhile waits. False when the row is gone.
+    bool Lock(bool shared = false);
     bool Delete();
 
 private:

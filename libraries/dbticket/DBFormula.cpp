@@ -266,3 +266,10 @@ bool DBFormula::DeleteMatl()
     op.Trace();
     return op.Run(DBOperation::Kind::Command, LinkDeleteSql(Id(), "matl"), nullptr, kSaveFailure);
 }
+
+bool DBFormula::Lock(bool shared)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return LockRow(op, "formula_t", Entry(), shared);
+}

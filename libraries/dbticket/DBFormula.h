@@ -45,6 +45,10 @@ public:
     bool NextEntry();
     // Counts one more batch made with the formula.
     bool Update();
+    // Locks the record's row until the unit of work ends, for writing, or
+    // with `shared` only against a change or deletion: an office edit or a
+    // delete made meanwhile waits. False when the row is gone.
+    bool Lock(bool shared = false);
     bool Delete();
     bool DeleteMatl();
 

@@ -412,3 +412,10 @@ bool DBJob::DeleteProd()
     return DBOperation(*this, DB_SITE(kFamily))
         .Run(DBOperation::Kind::Command, LinkDeleteSql(LinkId(), "prod"), nullptr, kSaveFailure);
 }
+
+bool DBJob::Lock(bool shared)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return LockRow(op, "job_t", Entry(), shared);
+}

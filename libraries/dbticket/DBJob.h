@@ -55,6 +55,10 @@ public:
     bool SaveProd();
     // Counts one delivered load of `amount`.
     bool Update(float amount);
+    // Locks the record's row until the unit of work ends, for writing, or
+    // with `shared` only against a change or deletion: an office edit or a
+    // delete made meanwhile waits. False when the row is gone.
+    bool Lock(bool shared = false);
     bool Delete();
     bool DeleteMatl();
     bool DeleteProd();

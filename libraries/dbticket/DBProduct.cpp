@@ -245,7 +245,12 @@ bool DBProduct::Delete()
     DBOperation op(*this, DB_SITE(kFamily));
     op.Trace();
     // A list that lost its product would drop the line without a word, and
-    // find it again when a new product takes the identifier.
+    // find it again when a new product takes the identifier. The row is
+    // locked first: a list being written with the product is waited for, and
+    // one written after finds the product gone.
+    bool found = false;
+    if (!LockRow(op, "product_t", Entry(), false, &found))
+        return false;
     std::string user;
     if (!op.Run(DBOperation::Kind::Tuples, ProductUsersSql(Id()), [&](PgSqlDatabase& db) {
             if (db.Tuples() > 0)
@@ -256,4 +261,11 @@ bool DBProduct::Delete()
     if (!user.empty())
         return op.Refuse("product '" + Id() + "' is in use by " + user);
     return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM product_t WHERE entry_c=%i", Entry()));
+}
+
+bool DBProduct::Lock(bool shared)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return LockRow(op, "product_t", Entry(), shared);
 }

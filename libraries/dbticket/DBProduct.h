@@ -36,6 +36,10 @@ public:
     // this is the signature the library publishes and its callers use.
     bool Update(std::string ticket, std::string customer, std::string job, int plant, float target,
                 float adjustedtarget, float actual);
+    // Locks the record's row until the unit of work ends, for writing, or
+    // with `shared` only against a change or deletion: an office edit or a
+    // delete made meanwhile waits. False when the row is gone.
+    bool Lock(bool shared = false);
     bool Delete();
 
     float amount_c;

@@ -229,3 +229,10 @@ bool DBTruck::Delete()
     op.Trace();
     return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM truck_t WHERE entry_c=%i", Entry()));
 }
+
+bool DBTruck::Lock(bool shared)
+{
+    DBOperation op(*this, DB_SITE(kFamily));
+    op.Trace();
+    return LockRow(op, "truck_t", Entry(), shared);
+}

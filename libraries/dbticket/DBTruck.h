@@ -36,6 +36,10 @@ public:
     bool NextEntry();
     // Adds one finished load of `yards` to the truck's delivery counters.
     bool Update(float yards);
+    // Locks the record's row until the unit of work ends, for writing, or
+    // with `shared` only against a change or deletion: an office edit or a
+    // delete made meanwhile waits. False when the row is gone.
+    bool Lock(bool shared = false);
     bool Delete();
 
 private:

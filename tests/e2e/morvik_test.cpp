@@ -363,6 +363,25 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"formula", "add", "job1", "--material", "CEM=1"}, 1,
                 "morvik: adding formula 'job1': Job and a number would share a job's lines"}));
 
+// Two clerks change different fields of one customer while a finish holds
+// its row: each edit keeps the other's.
+TEST_F(MorvikTest, ClerksEditingOneRecordAtOnceKeepBothEdits)
+{
+    Exec("BEGIN");
+    Exec("SELECT * FROM customer_t FOR UPDATE");
+    ProcessResult phone;
+    ProcessResult city;
+    std::thread first([&] { phone = Morvik({"customer", "set", "OHARA", "--phone", "555 0101"}); });
+    std::thread second([&] { city = Morvik({"customer", "set", "ohara", "--city", "Zeta"}); });
+    EXPECT_TRUE(AwaitLockWaiters(2));
+    Exec("COMMIT");
+    first.join();
+    second.join();
+    EXPECT_EQ(0, phone.exitStatus) << phone.err;
+    EXPECT_EQ(0, city.exitStatus) << city.err;
+    EXPECT_EQ("555 0101 Zeta", Value("SELECT phone_c || ' ' || city_c FROM customer_t"));
+}
+
 // Clerks adding one customer at once, in any letter case: every one has
 // checked that it is new before any of them writes it.
 TEST_F(MorvikTest, ClerksAddingOneRecordAtOnceMakeOneRecord)

@@ -56,6 +56,10 @@ void ReadLines(const std::string& conninfo, const Args& args, const std::string&
                                                                       : " is a material, not an extra product"));
         auto line = std::make_unique<DBProduct>(conninfo);
         static_cast<Product&>(*line) = product;
+        // Held until the command's work is committed: the product cannot be
+        // deleted under the list that names it.
+        if (!line->Lock(true))
+            throw Failure(Named("product", product.Id()) + " not found");
         line->amount_c = q.amount;
         line->position_c = static_cast<int>(lines.size()) + 1;
         if (q.priced)
@@ -161,6 +165,11 @@ template <class DB, class R>
 void Set(const Kind<DB, R>& kind, Context& ctx, const Args& args)
 {
     DB record(ctx.conninfo);
+    kind.load(record, args);
+    // Another clerk's edit of the record is waited for and then read, so
+    // the fields this one does not change keep that edit.
+    if (!record.Lock())
+        throw Failure(Named(kind.name, args.Positional()[0]) + " not found");
     kind.load(record, args);
     ApplyOptions(kind.shown, args, record);
     if (kind.prepare)

@@ -34,6 +34,21 @@ bool CheckNumbers(const DBOperation& op, const std::vector<Bound>& numbers)
     return true;
 }
 
+bool LockRow(const DBOperation& op, const char* table, int entry, bool shared, bool* there)
+{
+    bool found = false;
+    std::string sql = FormatString("SELECT entry_c FROM %s WHERE entry_c=%i FOR %s", table, entry,
+                                   shared ? "SHARE" : "UPDATE");
+    if (!op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
+            found = db.Tuples() > 0;
+            return true;
+        }))
+        return false;
+    if (there)
+        *there = found;
+    return found || there || op.Refuse(FormatString("%s entry %i not found", table, entry));
+}
+
 std::string AlreadyExists(const std::string& id)
 {
     return "ID '" + id + "' already exists.  Please use a unique ID.";

@@ -203,6 +203,12 @@ struct Bound {
 // refused with a text naming the first one that is not.
 bool CheckNumbers(const DBOperation& op, const std::vector<Bound>& numbers);
 
+// "SELECT entry_c FROM table WHERE entry_c=N FOR UPDATE" (or FOR SHARE):
+// the row stays locked until the unit of work ends. When no row has the
+// entry: false, with "table entry N not found", unless `found` is given to
+// say so.
+bool LockRow(const DBOperation& op, const char* table, int entry, bool shared, bool* found = nullptr);
+
 // The uniqueness check's first sentence.
 std::string AlreadyExists(const std::string& id);
 
