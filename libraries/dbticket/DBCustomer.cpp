@@ -80,15 +80,13 @@ std::string DBCustomer::xmlString() const
 
 bool DBCustomer::LoadXmlByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LoadXml(op, snapshot::WhereEntry(entry));
 }
 
 bool DBCustomer::LoadXmlById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LoadXml(op, snapshot::WhereId(id));
 }
 
@@ -175,14 +173,13 @@ std::string CustomerUpdateSql(const Customer& c)
 
 bool DBCustomer::LoadDefaults()
 {
-    return ApplyDefaults(DBOperation(*this, DB_SITE(kFamily)),
+    return ApplyDefaults(OPERATION,
                          "SELECT column_c, default_c FROM customer_w ORDER BY position_c", kDefaults, *this);
 }
 
 bool DBCustomer::LoadByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Entry(entry);
     const Fields<Customer> fields = Field<Customer>("id_c", &Customer::Id) + kRow;
     return LoadRecord(op, "SELECT " + Columns(fields, ",") + FormatString(" FROM customer_t WHERE entry_c=%i", entry),
@@ -191,8 +188,7 @@ bool DBCustomer::LoadByEntry(int entry)
 
 bool DBCustomer::LoadById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Id(id);
     const Fields<Customer> fields = Field<Customer>("entry_c", &Customer::Entry) + kRow;
     return LoadRecord(
@@ -202,8 +198,7 @@ bool DBCustomer::LoadById(std::string id)
 
 bool DBCustomer::List(std::vector<Customer>& records)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     const Fields<Customer> fields =
         Fields<Customer>{{"entry_c", &Customer::Entry}, {"id_c", &Customer::Id}} + kRow;
     return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM customer_t ORDER BY id_c", fields, records);
@@ -228,8 +223,7 @@ void DBCustomer::DateTimeModified()
 
 bool DBCustomer::Save(bool update)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     if (!Unique())
         return false;
     DateTimeModified();
@@ -238,8 +232,7 @@ bool DBCustomer::Save(bool update)
 
 bool DBCustomer::NextEntry()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     int entry = 0;
     if (!op.NextVal("customer_s", entry))
         return false;
@@ -249,8 +242,7 @@ bool DBCustomer::NextEntry()
 
 bool DBCustomer::Update(int plant, std::string id, float total, float yards)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     // Exactly one row for the identifier, or the load is not booked at all.
     bool found = op.Run(
         DBOperation::Kind::Tuples,
@@ -304,15 +296,13 @@ bool DBCustomer::Update(int plant, std::string id, float total, float yards)
 
 bool DBCustomer::Delete()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM customer_t WHERE entry_c=%i", Entry()),
                   nullptr, kSaveFailure);
 }
 
 bool DBCustomer::Lock(bool shared)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LockRow(op, "customer_t", Entry(), shared);
 }

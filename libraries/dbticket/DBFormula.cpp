@@ -64,15 +64,13 @@ std::string DBFormula::xmlString() const
 
 bool DBFormula::LoadXmlByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LoadXml(op, snapshot::WhereEntry(entry));
 }
 
 bool DBFormula::LoadXmlById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LoadXml(op, snapshot::WhereId(id));
 }
 
@@ -137,14 +135,13 @@ std::string FormulaUpdateSql(const Formula& f)
 
 bool DBFormula::LoadDefaults()
 {
-    return ApplyDefaults(DBOperation(*this, DB_SITE(kFamily)),
+    return ApplyDefaults(OPERATION,
                          "SELECT column_c, default_c FROM formula_w ORDER BY position_c", kDefaults, *this);
 }
 
 bool DBFormula::LoadByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Entry(entry);
     const Fields<Formula> fields = Field<Formula>("id_c", &Formula::Id) + kRow;
     return LoadRecord(op, "SELECT " + Columns(fields, ",") + FormatString(" FROM formula_t WHERE entry_c=%i", entry),
@@ -153,8 +150,7 @@ bool DBFormula::LoadByEntry(int entry)
 
 bool DBFormula::LoadById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Id(id);
     const Fields<Formula> fields = Field<Formula>("entry_c", &Formula::Entry) + kRow;
     return LoadRecord(
@@ -164,8 +160,7 @@ bool DBFormula::LoadById(std::string id)
 
 bool DBFormula::LoadMatl(std::string id)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     DeleteProducts(matl_v);
     std::string sql = MaterialLinksSql(id);
     // A formula's lines are per unit of concrete: no load, so no target.
@@ -179,8 +174,7 @@ bool DBFormula::LoadMatl(std::string id)
 
 bool DBFormula::List(std::vector<Formula>& records)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     const Fields<Formula> fields = Fields<Formula>{{"entry_c", &Formula::Entry}, {"id_c", &Formula::Id}} + kRow;
     return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM formula_t ORDER BY id_c", fields, records);
 }
@@ -204,8 +198,7 @@ void DBFormula::DateTimeModified()
 
 bool DBFormula::Save(bool update)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     if (!CheckNumbers(op, {{"price", Price()}, {"maxwateramount", MaxWaterAmount()},
                            {"watercementratio", WaterCementRatio()}}))
         return false;
@@ -221,15 +214,14 @@ bool DBFormula::Save(bool update)
 
 bool DBFormula::SaveMatl()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return ReplaceLinks(op, Id(), "matl", matl_v, kSaveFailure);
 }
 
 bool DBFormula::NextEntry()
 {
     int entry = 0;
-    if (!DBOperation(*this, DB_SITE(kFamily)).NextVal("formula_s", entry))
+    if (!OPERATION.NextVal("formula_s", entry))
         return false;
     Entry(entry);
     return true;
@@ -237,8 +229,7 @@ bool DBFormula::NextEntry()
 
 bool DBFormula::Update()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     // Counted in memory before the statement runs, whatever becomes of it;
     // the stored count replaces it when the row comes back.
     TotalBatches(TotalBatches() + 1);
@@ -253,8 +244,7 @@ bool DBFormula::Update()
 
 bool DBFormula::Delete()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     DeleteMatl();
     return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM formula_t WHERE entry_c=%i", Entry()),
                   nullptr, kSaveFailure);
@@ -262,14 +252,12 @@ bool DBFormula::Delete()
 
 bool DBFormula::DeleteMatl()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return op.Run(DBOperation::Kind::Command, LinkDeleteSql(Id(), "matl"), nullptr, kSaveFailure);
 }
 
 bool DBFormula::Lock(bool shared)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LockRow(op, "formula_t", Entry(), shared);
 }

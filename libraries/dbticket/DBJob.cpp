@@ -107,15 +107,13 @@ std::string DBJob::xmlString() const
 
 bool DBJob::LoadXmlByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LoadXml(op, snapshot::WhereEntry(entry));
 }
 
 bool DBJob::LoadXmlById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LoadXml(op, snapshot::WhereId(id));
 }
 
@@ -224,22 +222,20 @@ std::string DBJob::LinkId() const
 
 bool DBJob::LoadDefaults()
 {
-    return ApplyDefaults(DBOperation(*this, DB_SITE(kFamily)),
+    return ApplyDefaults(OPERATION,
                          "SELECT column_c, default_c FROM job_w ORDER BY position_c", kDefaults, *this);
 }
 
 bool DBJob::LoadByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Entry(entry);
     return LoadRow(op, FormatString(" FROM job_t WHERE entry_c=%i", entry), "id_c");
 }
 
 bool DBJob::LoadById(std::string id, std::string customerid)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Id(id);
     CustomerId(customerid);
     return LoadRow(op,
@@ -268,8 +264,7 @@ bool DBJob::LoadRow(const DBOperation& op, const std::string& where, const std::
 
 bool DBJob::LoadMatl(std::string id, float batchsize)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     op.Trace();
     DeleteProducts(matl_v);
     return LoadMaterialLinks(op, ConnInfo(), MaterialLinksSql(id), batchsize, matl_v);
@@ -278,8 +273,7 @@ bool DBJob::LoadMatl(std::string id, float batchsize)
 // An extra product's quantity is absolute: the batch size does not scale it.
 bool DBJob::LoadProd(std::string id, float)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     op.Trace();
     DeleteProducts(prod_v);
     return LoadProductLinks(op, ConnInfo(), id, prod_v);
@@ -287,8 +281,7 @@ bool DBJob::LoadProd(std::string id, float)
 
 bool DBJob::List(std::vector<Job>& records)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     const Fields<Job> fields = Fields<Job>{{"entry_c", &Job::Entry}, {"id_c", &Job::Id}} + kRow;
     return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM job_t ORDER BY id_c, customerid_c", fields,
                        records);
@@ -297,7 +290,7 @@ bool DBJob::List(std::vector<Job>& records)
 bool DBJob::NextEntry()
 {
     int entry = 0;
-    if (!DBOperation(*this, DB_SITE(kFamily)).NextVal("job_s", entry))
+    if (!OPERATION.NextVal("job_s", entry))
         return false;
     Entry(entry);
     return true;
@@ -335,8 +328,7 @@ void DBJob::DateTimeModified()
 
 bool DBJob::Save(bool update)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     if (!CheckNumbers(op, {{"quantityordered", QuantityOrdered()}, {"formulaprice", FormulaPrice()},
                            {"batchsize", Batchsize()}, {"salestax", SalesTax(), 0, 100},
                            {"grandtotal", GrandTotal()}}))
@@ -349,22 +341,19 @@ bool DBJob::Save(bool update)
 
 bool DBJob::SaveMatl()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return ReplaceLinks(op, LinkId(), "matl", matl_v, kSaveFailure);
 }
 
 bool DBJob::SaveProd()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return ReplaceLinks(op, LinkId(), "prod", prod_v, kSaveFailure);
 }
 
 bool DBJob::Update(float amount)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     // The first row found gives the counts; without one the counts in memory stand.
     op.Run(DBOperation::Kind::Tuples,
            "SELECT " + Columns(kDelivered, ",") + " FROM job_t WHERE (id_c=" + SqlQuote(Id()) +
@@ -393,8 +382,7 @@ bool DBJob::Update(float amount)
 
 bool DBJob::Delete()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     if (!DeleteMatl() || !DeleteProd())
         return false;
     return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM job_t WHERE entry_c=%i", Entry()), nullptr,
@@ -403,19 +391,18 @@ bool DBJob::Delete()
 
 bool DBJob::DeleteMatl()
 {
-    return DBOperation(*this, DB_SITE(kFamily))
+    return OPERATION
         .Run(DBOperation::Kind::Command, LinkDeleteSql(LinkId(), "matl"), nullptr, kSaveFailure);
 }
 
 bool DBJob::DeleteProd()
 {
-    return DBOperation(*this, DB_SITE(kFamily))
+    return OPERATION
         .Run(DBOperation::Kind::Command, LinkDeleteSql(LinkId(), "prod"), nullptr, kSaveFailure);
 }
 
 bool DBJob::Lock(bool shared)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LockRow(op, "job_t", Entry(), shared);
 }

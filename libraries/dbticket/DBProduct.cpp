@@ -131,15 +131,14 @@ std::string ProductUpdateSql(const Product& p)
 
 bool DBProduct::LoadDefaults()
 {
-    return ApplyDefaults(DBOperation(*this, DB_SITE(kFamily)),
+    return ApplyDefaults(OPERATION,
                          "SELECT column_c, default_c FROM product_w ORDER BY position_c", kDefaults,
                          *this);
 }
 
 bool DBProduct::LoadByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Entry(entry);
     const Fields<Product> fields = Field<Product>("id_c", &Product::Id) + kRow;
     return LoadRecord(op,
@@ -149,8 +148,7 @@ bool DBProduct::LoadByEntry(int entry)
 
 bool DBProduct::LoadById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Id(id);
     const Fields<Product> fields = Field<Product>("entry_c", &Product::Entry) + kRow;
     return LoadRecord(op,
@@ -160,8 +158,7 @@ bool DBProduct::LoadById(std::string id)
 
 bool DBProduct::List(std::vector<Product>& records)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     const Fields<Product> fields = Fields<Product>{{"entry_c", &Product::Entry}, {"id_c", &Product::Id}} + kRow;
     return LoadRecords(op, "SELECT " + Columns(fields, ", ") + " FROM product_t ORDER BY id_c", fields, records);
 }
@@ -185,8 +182,7 @@ void DBProduct::DateTimeModified()
 
 bool DBProduct::Save(bool update)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     if (!CheckNumbers(op, {{"unitprice", UnitPrice()}}))
         return false;
     if (!Unique())
@@ -198,7 +194,7 @@ bool DBProduct::Save(bool update)
 bool DBProduct::NextEntry()
 {
     int entry = 0;
-    if (!DBOperation(*this, DB_SITE(kFamily)).NextVal("product_s", entry, FailureReport::Standard()))
+    if (!OPERATION.NextVal("product_s", entry, FailureReport::Standard()))
         return false;
     Entry(entry);
     return true;
@@ -206,8 +202,7 @@ bool DBProduct::NextEntry()
 
 bool DBProduct::Update(std::string, std::string, std::string, int, float target, float adjustedtarget, float actual)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Progress("PRODUCT UPDATE\nGET CURRENT VALUES\n");
     // A missing row is no error: the booking goes on with the values in memory.
     if (!LoadRecord(op, "SELECT " + Columns(kUsage, ", ") + FormatString(" FROM product_t WHERE entry_c=%i", Entry()),
@@ -242,8 +237,7 @@ bool DBProduct::Update(std::string, std::string, std::string, int, float target,
 
 bool DBProduct::Delete()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     // A list that lost its product would drop the line without a word, and
     // find it again when a new product takes the identifier. The row is
     // locked first: a list being written with the product is waited for, and
@@ -265,7 +259,6 @@ bool DBProduct::Delete()
 
 bool DBProduct::Lock(bool shared)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LockRow(op, "product_t", Entry(), shared);
 }

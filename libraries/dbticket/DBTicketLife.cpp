@@ -106,8 +106,7 @@ bool Complete(UnitOfWork& unit, DBObject& owner, const std::string& doing)
 
 bool DBTicket::QueueLoad(const LoadOrder& order)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     UnitOfWork unit(ConnInfo());
     ClearError();
     // "%f" would store a smaller size as 0.
@@ -216,8 +215,7 @@ bool DBTicket::PlantKnown(const DBOperation& op)
 
 bool DBTicket::ClaimBatch(int entry)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     bool found = false;
     bool ran = op.Run(DBOperation::Kind::Tuples,
                       FormatString("SELECT entry_c FROM batch_t WHERE entry_c=%i FOR UPDATE", entry),
@@ -232,7 +230,7 @@ bool DBTicket::ClaimBatch(int entry)
 
 bool DBTicket::FinishBatch(int entry, const std::vector<Reading>& actuals, const std::vector<Reading>& moistures)
 {
-    DBOperation(*this, TICKET_SITE).Trace();
+    BEGIN_OPERATION(op);
     UnitOfWork unit(ConnInfo());
     ClearError();
     const std::string name = BatchName(entry);
@@ -286,7 +284,7 @@ bool DBTicket::FinishBatch(int entry, const std::vector<Reading>& actuals, const
 
 bool DBTicket::VoidQueued(int entry)
 {
-    DBOperation(*this, TICKET_SITE).Trace();
+    BEGIN_OPERATION(op);
     UnitOfWork unit(ConnInfo());
     ClearError();
     Entry(entry);
@@ -299,7 +297,7 @@ bool DBTicket::VoidQueued(int entry)
 
 bool DBTicket::WeighUp(const std::vector<Reading>& actuals, const std::vector<Reading>& moistures)
 {
-    DBOperation op(*this, TICKET_SITE);
+    DBOperation op = OPERATION;
     std::vector<Bound> readings;
     for (const Reading& r : actuals)
         readings.push_back({"the actual of " + r.product, r.value});

@@ -76,14 +76,13 @@ const Fields<Ticket> kBatch = {
 
 bool DBTicket::LoadDefaults()
 {
-    return ApplyDefaults(DBOperation(*this, TICKET_SITE), "SELECT column_c, default_c FROM ticket_w ORDER BY position_c",
+    return ApplyDefaults(OPERATION, "SELECT column_c, default_c FROM ticket_w ORDER BY position_c",
                          kDefaults, *this);
 }
 
 bool DBTicket::LoadByEntry(int entry)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     Entry(entry);
     return LoadBatch(op, "id_c", FormatString(" FROM batch_t WHERE entry_c=%i", entry));
 }
@@ -91,16 +90,14 @@ bool DBTicket::LoadByEntry(int entry)
 // The ticket keeps `id` as given: its lines are linked under "Batch" and that text.
 bool DBTicket::LoadById(std::string id)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     Id(id);
     return LoadBatch(op, "entry_c", " FROM batch_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ")");
 }
 
 bool DBTicket::ListBatches(std::vector<Ticket>& records)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     const Fields<Ticket> fields =
         Fields<Ticket>{{"entry_c", &Ticket::Entry}, {"id_c", &Ticket::Id}} + kQueued + kBatch;
     return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM batch_t ORDER BY entry_c", fields, records);
@@ -133,8 +130,7 @@ bool DBTicket::LoadBatch(const DBOperation& op, const std::string& key, const st
 // cements, the admixtures and the water, each by position.
 bool DBTicket::LoadMatl(std::string id, float batchsize)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     DeleteProducts(matl_v);
     for (const char* type : {"agg", "cmt", "admix", "water"}) {
         std::string sql = "SELECT productid_c,amount_c,position_c FROM productlinker_t, product_t WHERE "
@@ -150,8 +146,7 @@ bool DBTicket::LoadMatl(std::string id, float batchsize)
 // An extra product's quantity is absolute: the batch size does not scale it.
 bool DBTicket::LoadProd(std::string id, float)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     DeleteProducts(prod_v);
     return LoadProductLinks(op, ConnInfo(), id, prod_v);
 }

@@ -108,16 +108,14 @@ void ReadLine(PgSqlDatabase& db, const std::string& prefix, bool material, DBPro
 
 bool DBTicket::LoadXmlById(std::string id)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     Id(id);
     return LoadXml(op, false, snapshot::WhereId(Id()));
 }
 
 bool DBTicket::LoadXmlByEntry(int entry)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     Entry(entry);
     return LoadXml(op, true, snapshot::WhereEntry(Entry()));
 }
@@ -203,8 +201,7 @@ bool DBTicket::LoadXml(const DBOperation& op, bool byEntry, const std::string& w
 
 bool DBTicket::ListTickets(const std::string& date, std::vector<Ticket>& records)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     std::string sql = "SELECT id_c, entry_c, date_c, invoice_c, void_c, " +
                       snapshot::SelectItems({{"customer_t/id_c", "customerid_c"},
                                              {"job_t/id_c", "jobid_c"},
@@ -244,16 +241,14 @@ bool DBTicket::ListTickets(const std::string& date, std::vector<Ticket>& records
 
 bool DBTicket::LoadXmlMatl(int entry, float batchsize)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     Batchsize(batchsize);
     return LoadXmlLines(op, matl_v, NumMatl(), true, entry);
 }
 
 bool DBTicket::LoadXmlProd(int entry, float batchsize)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     Batchsize(batchsize);
     return LoadXmlLines(op, prod_v, NumProd(), false, entry);
 }

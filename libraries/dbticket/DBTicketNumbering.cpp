@@ -8,7 +8,7 @@
 bool DBTicket::NextEntry()
 {
     int entry = 0;
-    if (!DBOperation(*this, TICKET_SITE).NextVal("batch_s", entry))
+    if (!OPERATION.NextVal("batch_s", entry))
         return false;
     Entry(entry);
     return true;
@@ -17,7 +17,7 @@ bool DBTicket::NextEntry()
 bool DBTicket::NextTicketEntry()
 {
     int entry = 0;
-    if (!DBOperation(*this, TICKET_SITE).NextVal("ticket_s", entry))
+    if (!OPERATION.NextVal("ticket_s", entry))
         return false;
     Entry(entry);
     return true;
@@ -25,7 +25,7 @@ bool DBTicket::NextTicketEntry()
 
 bool DBTicket::NextInvoice()
 {
-    DBOperation op(*this, TICKET_SITE);
+    DBOperation op = OPERATION;
     int invoice = 0;
     if (!op.NextVal("invoice_s", invoice))
         return false;
@@ -38,8 +38,7 @@ bool DBTicket::NextInvoice()
 
 bool DBTicket::UpdateCounters()
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     std::string where = FormatString("WHERE plant_c=%d", Plant());
     bool counted = op.Run(DBOperation::Kind::Tuples,
                           "SELECT loadsdelivered_c,yardsdelivered_c FROM batchcounter_t " + where,

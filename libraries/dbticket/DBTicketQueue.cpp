@@ -63,14 +63,13 @@ std::string BatchUpdateSql(const Ticket& t)
 
 bool DBTicket::Batch(bool update)
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     return SaveRow(op, *this, update ? BatchUpdateSql(*this) : BatchInsertSql(*this), Id(), kSaveFailure);
 }
 
 int DBTicket::NextCycle()
 {
-    DBOperation op(*this, TICKET_SITE);
+    DBOperation op = OPERATION;
     // Each statement stands alone: a failure is logged and the next one runs.
     const FailureReport logged = FailureReport::LogOnly("ERROR SAVING TO DATABASE");
     int entry = 0;
@@ -107,22 +106,19 @@ void DBTicket::Resize(float batchsize)
 // A set is replaced as one unit, as the master data's are.
 bool DBTicket::SaveMatl()
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     return ReplaceLinks(op, BatchLinkId(), "matl", matl_v, kSaveFailure);
 }
 
 bool DBTicket::SaveProd()
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     return ReplaceLinks(op, BatchLinkId(), "prod", prod_v, kSaveFailure);
 }
 
 bool DBTicket::VoidBatch()
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     return op.Run(DBOperation::Kind::Command,
                   FormatString("UPDATE batch_t SET timetobatch_c='VOID' WHERE entry_c=%i", Entry()), nullptr,
                   kSaveFailure);
@@ -132,8 +128,7 @@ bool DBTicket::VoidBatch()
 // by an identifier typed in other letters comes off the queue whole.
 bool DBTicket::Delete()
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     if (!DeleteMatl() || !DeleteProd())
         return false;
     return op.Run(DBOperation::Kind::Command, "DELETE FROM batch_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(Id()) + ")",
@@ -142,14 +137,12 @@ bool DBTicket::Delete()
 
 bool DBTicket::DeleteMatl()
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     return op.Run(DBOperation::Kind::Command, LinkDeleteSql(BatchLinkId(), "matl"), nullptr, kSaveFailure);
 }
 
 bool DBTicket::DeleteProd()
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     return op.Run(DBOperation::Kind::Command, LinkDeleteSql(BatchLinkId(), "prod"), nullptr, kSaveFailure);
 }

@@ -78,7 +78,7 @@ std::string TicketUpdateSql(const DBTicket& t)
 
 bool DBTicket::Save(bool update)
 {
-    DBOperation op(*this, TICKET_SITE);
+    DBOperation op = OPERATION;
     op.Log("SAVE TICKET TO DATABASE");
     DateTimeModified();
     return op.Run(DBOperation::Kind::Command, update ? TicketUpdateSql(*this) : TicketInsertSql(*this));
@@ -88,24 +88,24 @@ bool DBTicket::Save(bool update)
 // bookings add on the server, so tickets finishing at once lose nothing.
 bool DBTicket::Update()
 {
-    DBOperation(*this, TICKET_SITE).Trace();
+    BEGIN_OPERATION(op);
     Progress("COUNTERS UPDATE\n");
     UpdateCounters();
     Progress("DATA UPDATE\n");
     if (!customer->Update(Plant(), Id(), Total(), Batchsize()))
-        DBOperation(*this, TICKET_SITE).Log("CUSTOMER UPDATE FAILED");
+        OPERATION.Log("CUSTOMER UPDATE FAILED");
     if (!job->Update(Batchsize()))
-        DBOperation(*this, TICKET_SITE).Log("JOB UPDATE FAILED");
+        OPERATION.Log("JOB UPDATE FAILED");
     if (!formula->Update())
-        DBOperation(*this, TICKET_SITE).Log("FORMULA UPDATE FAILED");
+        OPERATION.Log("FORMULA UPDATE FAILED");
     if (!truck->Update(Batchsize()))
-        DBOperation(*this, TICKET_SITE).Log("TRUCK UPDATE FAILED");
+        OPERATION.Log("TRUCK UPDATE FAILED");
 
-    DBOperation(*this, TICKET_SITE).Log("MATERIAL UPDATE");
+    OPERATION.Log("MATERIAL UPDATE");
     for (DBProduct* matl : matl_v)
         if (matl)
             matl->Update(Id(), CustomerId(), JobId(), Plant(), matl->target_c, matl->adjustedtarget_c, matl->actual_c);
-    DBOperation(*this, TICKET_SITE).Log("PRODUCT UPDATE");
+    OPERATION.Log("PRODUCT UPDATE");
     for (DBProduct* prod : prod_v)
         if (prod)
             prod->Update(Id(), CustomerId(), JobId(), Plant(), prod->target_c, prod->adjustedtarget_c, prod->actual_c);
@@ -126,8 +126,7 @@ bool DBTicket::Update()
 
 bool DBTicket::VoidTicket()
 {
-    DBOperation op(*this, TICKET_SITE);
-    op.Trace();
+    BEGIN_OPERATION(op);
     return op.Run(DBOperation::Kind::Command, FormatString("UPDATE ticket_t SET void_c='t' WHERE entry_c=%i", Entry()),
                   nullptr, FailureReport::LogFixed("ERROR SAVING TO DATABASE"));
 }

@@ -59,15 +59,13 @@ std::string DBTruck::xmlString() const
 
 bool DBTruck::LoadXmlByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LoadXml(op, snapshot::WhereEntry(entry));
 }
 
 bool DBTruck::LoadXmlById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LoadXml(op, snapshot::WhereId(id));
 }
 
@@ -132,14 +130,13 @@ std::string TruckUpdateSql(const Truck& t)
 
 bool DBTruck::LoadDefaults()
 {
-    return ApplyDefaults(DBOperation(*this, DB_SITE(kFamily)),
+    return ApplyDefaults(OPERATION,
                          "SELECT column_c, default_c FROM truck_w ORDER BY position_c", kDefaults, *this);
 }
 
 bool DBTruck::LoadByEntry(int entry)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Entry(entry);
     const Fields<Truck> fields = Field<Truck>("id_c", &Truck::Id) + kRow;
     return LoadRecord(op, "SELECT " + Columns(fields, ", ") + FormatString(" FROM truck_t WHERE entry_c=%i", entry),
@@ -148,8 +145,7 @@ bool DBTruck::LoadByEntry(int entry)
 
 bool DBTruck::LoadById(std::string id)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     Id(id);
     const Fields<Truck> fields = Field<Truck>("entry_c", &Truck::Entry) + kRow;
     return LoadRecord(op,
@@ -159,8 +155,7 @@ bool DBTruck::LoadById(std::string id)
 
 bool DBTruck::List(std::vector<Truck>& records)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     const Fields<Truck> fields = Fields<Truck>{{"entry_c", &Truck::Entry}, {"id_c", &Truck::Id}} + kRow;
     return LoadRecords(op, "SELECT " + Columns(fields, ", ") + " FROM truck_t ORDER BY id_c", fields, records);
 }
@@ -184,8 +179,7 @@ void DBTruck::DateTimeModified()
 
 bool DBTruck::Save(bool update)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     if (!CheckNumbers(op, {{"maxloadsize", MaxLoadSize()}, {"dischargerate", DischargeRate()}}))
         return false;
     if (!Unique())
@@ -197,7 +191,7 @@ bool DBTruck::Save(bool update)
 bool DBTruck::NextEntry()
 {
     int entry = 0;
-    if (!DBOperation(*this, DB_SITE(kFamily)).NextVal("truck_s", entry, FailureReport::Standard()))
+    if (!OPERATION.NextVal("truck_s", entry, FailureReport::Standard()))
         return false;
     Entry(entry);
     return true;
@@ -205,8 +199,7 @@ bool DBTruck::NextEntry()
 
 bool DBTruck::Update(float yards)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     const Fields<Truck> current = kDelivered + Fields<Truck>{{"usagedate_c", &Truck::UsageDate}};
     if (!LoadRecord(op, "SELECT " + Columns(current, ", ") + FormatString(" FROM truck_t WHERE entry_c=%i", Entry()),
                     current, *this))
@@ -225,14 +218,12 @@ bool DBTruck::Update(float yards)
 
 bool DBTruck::Delete()
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM truck_t WHERE entry_c=%i", Entry()));
 }
 
 bool DBTruck::Lock(bool shared)
 {
-    DBOperation op(*this, DB_SITE(kFamily));
-    op.Trace();
+    BEGIN_OPERATION(op);
     return LockRow(op, "truck_t", Entry(), shared);
 }

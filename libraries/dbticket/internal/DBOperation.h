@@ -25,6 +25,16 @@ struct LogSite {
 };
 #define DB_SITE(family) (LogSite{SourceName(__FILE__), __LINE__, __func__, (family)})
 
+// Where an operation of a persistent class logs from: its source unit's file
+// and log family (the unit's constant kFamily), the line and the operation's
+// name. A unit whose lines name another file says so by defining its own.
+#define OPERATION_SITE DB_SITE(kFamily)
+// Begins an operation of `*this` with its trace line, as every loader by key,
+// list loader and saving, booking and deleting operation does...
+#define BEGIN_OPERATION(op) DBOperation op(*this, OPERATION_SITE, DBOperation::Traced{})
+// ...or without it: the defaults loaders, uniqueness tests and numberings.
+#define OPERATION (DBOperation(*this, OPERATION_SITE))
+
 void LogTrace(const LogSite& site);
 void LogFailedQuery(const LogSite& site, const std::string& query, const std::string& error);
 void LogWarning(const LogSite& site, const std::string& warning);
@@ -52,6 +62,9 @@ struct FailureReport {
 class DBOperation {
 public:
     DBOperation(DBObject& owner, LogSite site) : owner(owner), site(site) {}
+    struct Traced {};
+    // Writes the trace line at once.
+    DBOperation(DBObject& owner, LogSite site, Traced) : owner(owner), site(site) { Trace(); }
 
     enum class Kind { Tuples, Command };
 
