@@ -355,15 +355,10 @@ bool DBJob::Update(float amount)
 {
     BEGIN_OPERATION(op);
     // The first row found gives the counts; without one the counts in memory stand.
-    op.Run(DBOperation::Kind::Tuples,
-           "SELECT " + Columns(kDelivered, ",") + " FROM job_t WHERE (id_c=" + SqlQuote(Id()) +
-               " AND customerid_c=" + SqlQuote(CustomerId()) + ")",
-           [&](PgSqlDatabase& db) {
-               if (db.Tuples() > 0)
-                   CopyRow(db, 0, kDelivered, *this);
-               return true;
-           },
-           FailureReport::Silent());
+    bool found = false;
+    op.Exists("SELECT " + Columns(kDelivered, ",") + " FROM job_t WHERE (id_c=" + SqlQuote(Id()) +
+                  " AND customerid_c=" + SqlQuote(CustomerId()) + ")",
+              found, [&](PgSqlDatabase& db) { CopyRow(db, 0, kDelivered, *this); }, FailureReport::Silent());
     // The server adds to the stored counts, so two loads of one job finishing
     // at once both count; the stored result comes back.
     std::string sql = FormatString("UPDATE job_t SET loadsdelivered_c = COALESCE(loadsdelivered_c,0) + 1, "

@@ -246,13 +246,10 @@ bool DBProduct::Delete()
     if (!LockRow(op, "product_t", Entry(), false, &found))
         return false;
     std::string user;
-    if (!op.Run(DBOperation::Kind::Tuples, ProductUsersSql(Id()), [&](PgSqlDatabase& db) {
-            if (db.Tuples() > 0)
-                user = db.GetString(0, "user_c");
-            return true;
-        }))
+    bool used = false;
+    if (!op.Exists(ProductUsersSql(Id()), used, [&](PgSqlDatabase& db) { user = db.GetString(0, "user_c"); }))
         return false;
-    if (!user.empty())
+    if (used)
         return op.Refuse("product '" + Id() + "' is in use by " + user);
     return op.Run(DBOperation::Kind::Command, FormatString("DELETE FROM product_t WHERE entry_c=%i", Entry()));
 }

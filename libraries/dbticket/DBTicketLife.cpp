@@ -205,27 +205,20 @@ bool DBTicket::QueueLoad(const LoadOrder& order)
 bool DBTicket::PlantKnown(const DBOperation& op)
 {
     bool known = false;
-    bool ran = op.Run(DBOperation::Kind::Tuples, FormatString("SELECT plant_c FROM batchcounter_t WHERE plant_c=%i", Plant()),
-                      [&](PgSqlDatabase& db) {
-                          known = db.Tuples() > 0;
-                          return true;
-                      });
-    return ran && (known || op.Refuse(FormatString("plant %i has no delivery counters", Plant())));
+    if (!op.Exists(FormatString("SELECT plant_c FROM batchcounter_t WHERE plant_c=%i", Plant()), known))
+        return false;
+    return known || op.Refuse(FormatString("plant %i has no delivery counters", Plant()));
 }
 
 bool DBTicket::ClaimBatch(int entry)
 {
     BEGIN_OPERATION(op);
     bool found = false;
-    bool ran = op.Run(DBOperation::Kind::Tuples,
-                      FormatString("SELECT entry_c FROM batch_t WHERE entry_c=%i FOR UPDATE", entry),
-                      [&](PgSqlDatabase& db) {
-                          found = db.Tuples() > 0;
-                          return true;
-                      });
-    if (ran && !found)
+    if (!op.Exists(FormatString("SELECT entry_c FROM batch_t WHERE entry_c=%i FOR UPDATE", entry), found))
+        return false;
+    if (!found)
         ErrorMsg(BatchName(entry) + " not found");
-    return ran && found;
+    return found;
 }
 
 bool DBTicket::FinishBatch(int entry, const std::vector<Reading>& actuals, const std::vector<Reading>& moistures)

@@ -181,6 +181,20 @@ bool DBOperation::LoadOne(const std::string& query,
     });
 }
 
+bool DBOperation::Exists(const std::string& query, bool& found,
+                         const std::function<void(PgSqlDatabase&)>& read, FailureReport report) const
+{
+    found = false;
+    return Run(Kind::Tuples, query,
+               [&](PgSqlDatabase& db) {
+                   found = db.Tuples() > 0;
+                   if (found && read)
+                       read(db);
+                   return true;
+               },
+               report);
+}
+
 bool DBOperation::NextVal(const std::string& sequence, int& value, FailureReport report) const
 {
     return Run(Kind::Tuples, "select nextval('" + sequence + "')",

@@ -95,6 +95,12 @@ public:
     bool LoadOne(const std::string& query,
                  const std::function<bool(PgSqlDatabase&)>& read) const;
 
+    // A query asked whether something is there: `found` says whether a row
+    // came back, and `read`, when given, reads the first one.
+    bool Exists(const std::string& query, bool& found,
+                const std::function<void(PgSqlDatabase&)>& read = nullptr,
+                FailureReport report = FailureReport::Standard()) const;
+
     // Takes the next value of `sequence`; false unless exactly one row came
     // back. A failed query is reported as `report` says (by default not at all).
     bool NextVal(const std::string& sequence, int& value,

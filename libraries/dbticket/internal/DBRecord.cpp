@@ -39,10 +39,7 @@ bool LockRow(const DBOperation& op, const char* table, int entry, bool shared, b
     bool found = false;
     std::string sql = FormatString("SELECT entry_c FROM %s WHERE entry_c=%i FOR %s", table, entry,
                                    shared ? "SHARE" : "UPDATE");
-    if (!op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
-            found = db.Tuples() > 0;
-            return true;
-        }))
+    if (!op.Exists(sql, found))
         return false;
     if (there)
         *there = found;
