@@ -44,6 +44,7 @@ private:
     // The connection the unit lends to its operations, or null when it has none.
     std::unique_ptr<PgSqlDatabase> Lend() const;
     bool Statement(const char* sql);
+    void RollBack();
 
     UnitOfWork* outer;
     std::unique_ptr<PgSqlDatabase> db;  // null when joined to `outer`

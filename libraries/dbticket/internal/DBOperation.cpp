@@ -241,6 +241,11 @@ UnitOfWork::~UnitOfWork()
         outer->Fail(error.empty() ? "a part of the work was left unfinished" : error);
         return;
     }
+    RollBack();
+}
+
+void UnitOfWork::RollBack()
+{
     // A connection still waiting for an answer is only closed: the server
     // rolls back what a closed connection left open.
     if (db && !db->ConnectionBad() && PQtransactionStatus(db->Connection()) != PQTRANS_ACTIVE)
@@ -263,8 +268,8 @@ bool UnitOfWork::Commit()
     if (openUnit == this)
         openUnit = outer;
     if (outer || !ok) {
-        if (!outer && !db->ConnectionBad() && PQtransactionStatus(db->Connection()) != PQTRANS_ACTIVE)
-            db->ExecCommandOk("ROLLBACK");
+        if (!outer)
+            RollBack();
         return ok;
     }
     return Statement("COMMIT");
