@@ -398,3 +398,134 @@ $$;
 GRANT SELECT ON ticket_t TO nobody;
 GRANT UPDATE (invoice_c) ON ticket_t TO nobody;
 GRANT USAGE ON SEQUENCE invoice_s TO nobody;
+
+-- The history of every ticket: one event each time a ticket is stored,
+-- rewritten, printed, saved for the web, voided or sealed, never changed
+-- afterwards. The events form one chain: each hash_c is the SHA-256 of the
+-- previous event's hash_c followed by the event's own fields, so that
+-- changing, removing or reordering an event breaks the chain from there on;
+-- a stored, rewritten or sealed event carries in digest_c the SHA-256 of the
+-- ticket's snapshot at that moment. Events are appended only through
+-- ticketevent_append, which puts them in line one at a time.
+CREATE SEQUENCE ticketevent_s;
+
+CREATE TABLE ticketevent_t (
+    event_c           bigint NOT NULL DEFAULT nextval('ticketevent_s'),
+    time_c            timestamptz NOT NULL DEFAULT clock_timestamp(),
+    kind_c            text NOT NULL DEFAULT '',
+    entry_c           integer NOT NULL DEFAULT 0,
+    id_c              text NOT NULL DEFAULT '',
+    plant_c           integer NOT NULL DEFAULT 0,
+    who_c             text NOT NULL DEFAULT '',
+    client_c          text NOT NULL DEFAULT '',
+    printer_c         text NOT NULL DEFAULT '',
+    invoice_c         integer NOT NULL DEFAULT 0,
+    copies_c          integer NOT NULL DEFAULT 0,
+    reason_c          text NOT NULL DEFAULT '',
+    digest_c          text NOT NULL DEFAULT '',
+    hash_c            text NOT NULL DEFAULT ''
+);
+
+CREATE UNIQUE INDEX ticketevent_t_event_c_key ON ticketevent_t (event_c);
+-- A ticket's history and the check of its digest read by entry.
+CREATE INDEX ticketevent_t_entry_c_idx ON ticketevent_t (entry_c);
+
+-- A history that could be edited in place would prove nothing.
+CREATE FUNCTION ticketevent_refuse() RETURNS trigger
+LANGUAGE plpgsql
+AS $$
+BEGIN
+    RAISE EXCEPTION 'the ticket history is only ever added to: % refused', TG_OP;
+END
+$$;
+
+CREATE TRIGGER ticketevent_t_append_only BEFORE UPDATE OR DELETE ON ticketevent_t
+    FOR EACH ROW EXECUTE FUNCTION ticketevent_refuse();
+
+-- The hash of event e after the event whose hash is `previous` ('' for the
+-- first): the SHA-256, in lowercase hex, of the bytes of `previous` followed,
+-- for each field in the order below, by its length in bytes in decimal, ':',
+-- its bytes and a line feed. The time is written in UTC with microseconds;
+-- numbers in decimal; texts as stored (Latin-1 bytes). The lengths keep one
+-- field from passing for another whatever bytes a text holds.
+CREATE FUNCTION ticketevent_field(value text) RETURNS text
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+AS $$ SELECT octet_length(value) || ':' || value || E'\n' $$;
+
+CREATE FUNCTION ticketevent_hash(previous text, e ticketevent_t) RETURNS text
+LANGUAGE sql STABLE PARALLEL SAFE
+AS $$
+    SELECT encode(sha256(convert_to(coalesce(previous, '')
+        || ticketevent_field(e.event_c::text)
+        || ticketevent_field(to_char(e.time_c AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.US'))
+        || ticketevent_field(e.kind_c)
+        || ticketevent_field(e.entry_c::text)
+        || ticketevent_field(e.id_c)
+        || ticketevent_field(e.plant_c::text)
+        || ticketevent_field(e.who_c)
+        || ticketevent_field(e.client_c)
+        || ticketevent_field(e.printer_c)
+        || ticketevent_field(e.invoice_c::text)
+        || ticketevent_field(e.copies_c::text)
+        || ticketevent_field(e.reason_c)
+        || ticketevent_field(e.digest_c), 'LATIN1')), 'hex')
+$$;
+
+-- The SHA-256 of a snapshot's bytes, in lowercase hex.
+CREATE FUNCTION ticket_digest(snapshot text) RETURNS text
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+AS $$ SELECT encode(sha256(convert_to(snapshot, 'LATIN1')), 'hex') $$;
+
+-- Appends an event of `kind` for the ticket stored under `entry`, in the
+-- caller's transaction, and returns its number; NULL, appending nothing, when
+-- no ticket has the entry. The identifier, plant and snapshot digest are read
+-- from the ticket row as the transaction sees it, so a "stored" event holds
+-- the digest of what was stored. Appends wait for each other (a transaction
+-- lock held until commit), and only then read the last hash and take the
+-- event's number, so the chain stays one line with many writers; that needs
+-- each statement here to see what was committed meanwhile, which a repeatable
+-- read or serializable transaction would not. Runs with its owner's rights:
+-- the web viewer's role may append, never write the table itself.
+CREATE FUNCTION ticketevent_append(kind text, entry integer, who text, client text, printer text,
+                                   invoice integer, copies integer, reason text)
+RETURNS bigint
+LANGUAGE plpgsql VOLATILE SECURITY DEFINER
+SET search_path = public, pg_temp
+AS $$
+DECLARE
+    e ticketevent_t;
+BEGIN
+    IF kind NOT IN ('stored', 'rewritten', 'printed', 'saved', 'voided', 'sealed') THEN
+        RAISE EXCEPTION 'no ticket event is called %', kind;
+    END IF;
+    IF current_setting('transaction_isolation') <> 'read committed' THEN
+        RAISE EXCEPTION 'ticket events are appended in read committed transactions only';
+    END IF;
+    PERFORM pg_advisory_xact_lock(hashtext('ticketevent_t'));
+    SELECT t.entry_c, t.id_c, t.plant_c,
+           CASE WHEN kind IN ('stored', 'rewritten', 'sealed') THEN ticket_digest(t.xmldata_c) ELSE '' END
+      INTO e.entry_c, e.id_c, e.plant_c, e.digest_c
+      FROM ticket_t t WHERE t.entry_c = entry LIMIT 1;
+    IF NOT FOUND THEN
+        RETURN NULL;
+    END IF;
+    e.event_c := nextval('ticketevent_s');
+    e.time_c := clock_timestamp();
+    e.kind_c := kind;
+    e.id_c := coalesce(e.id_c, '');
+    e.plant_c := coalesce(e.plant_c, 0);
+    e.digest_c := coalesce(e.digest_c, '');
+    e.who_c := coalesce(who, '');
+    e.client_c := coalesce(client, '');
+    e.printer_c := coalesce(printer, '');
+    e.invoice_c := coalesce(invoice, 0);
+    e.copies_c := coalesce(copies, 0);
+    e.reason_c := coalesce(reason, '');
+    e.hash_c := ticketevent_hash((SELECT hash_c FROM ticketevent_t ORDER BY event_c DESC LIMIT 1), e);
+    INSERT INTO ticketevent_t VALUES (e.*);
+    RETURN e.event_c;
+END
+$$;
+
+REVOKE ALL ON FUNCTION ticketevent_append(text, integer, text, text, text, integer, integer, text) FROM PUBLIC;
+GRANT EXECUTE ON FUNCTION ticketevent_append(text, integer, text, text, text, integer, integer, text) TO nobody;

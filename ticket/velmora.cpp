@@ -7,6 +7,7 @@
 // the web server, anything else writes the ticket to standard output.
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
 #include <iostream>
@@ -22,6 +23,7 @@
 #include "8418.h"
 #include "ConfigRW.h"
 #include "DBTicket.h"
+#include "DBTicketHistory.h"
 #include "UnitOfWork.h"
 #include "DatabaseSettings.h"
 #include "FixedPaths.h"
@@ -79,9 +81,14 @@ void PrintPath(DBTicket& ticket, ConfigRW& printers, const std::string& printer,
     SYSLOG_AS("main", "%s:%d:%s GET NEXT INVOICE\n");
     // A ticket that was not found has no row to carry a number: the number
     // would be lost.
+    // The print's event goes into the history with its invoice number, or
+    // neither is kept.
     if (printer != "log" && ticket.Entry() != 0) {
         UnitOfWork numbering(ticket.ConnInfo());
-        if (ticket.NextInvoice())
+        DBTicketHistory history(ticket.ConnInfo());
+        int copies = ticket.PrintTicket() && settings.copies > 0 ? settings.copies : 0;
+        if (ticket.NextInvoice() &&
+            history.Record(EventKind::Printed, ticket.Entry(), {printer, ticket.Invoice(), copies, ""}))
             numbering.Commit();
     }
     Progress("3");
@@ -134,7 +141,10 @@ void SavePath(DBTicket& ticket, const PrinterSettings& settings, const std::stri
     if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
         SYSLOG_AS("main", "%s:%d:%s cannot write %s\n", target.c_str());
         unlink(temp.c_str());
+        return;
     }
+    if (ticket.Entry() != 0)
+        DBTicketHistory(ticket.ConnInfo()).Record(EventKind::Saved, ticket.Entry());
 }
 
 }  // namespace
@@ -158,6 +168,10 @@ int main(int argc, char** argv)
     std::string reprint = argv[5];
     SYSLOG("%s:%d:%s command=%s printer=%s id=%s plant=%s reprint=%s\n", command.c_str(), printer.c_str(),
            id.c_str(), plant.c_str(), reprint.c_str());
+
+    // Set by sorvane for a request that came through the web viewer.
+    if (const char* client = getenv(kWebClientVariable))
+        SetHistoryClient(client);
 
     DBTicket ticket(DatabaseConnInfo());
     {

@@ -164,6 +164,9 @@ public:
     bool Save(bool update);
     bool Update();
     bool VoidTicket();
+    // Voids the stored ticket of this entry for `reason`, recorded in its
+    // history, as one unit of work; a ticket already void is refused.
+    bool VoidStored(const std::string& reason);
     void GetDateTimeStart();
     void GetDateTime();
     void DateTimeModified();

@@ -4,6 +4,7 @@
 #include "DBTicket.h"
 
 #include "DBRecord.h"
+#include "DBTicketHistory.h"
 #include "DBTicketSite.h"
 #include "FormatString.h"
 #include "Progress.h"
@@ -81,7 +82,19 @@ bool DBTicket::Save(bool update)
     DBOperation op = OPERATION;
     op.Log("SAVE TICKET TO DATABASE");
     DateTimeModified();
-    return op.Run(DBOperation::Kind::Command, update ? TicketUpdateSql(*this) : TicketInsertSql(*this));
+    // The ticket and its event in the history stand or fall together.
+    UnitOfWork unit(ConnInfo());
+    if (!op.Run(DBOperation::Kind::Command, update ? TicketUpdateSql(*this) : TicketInsertSql(*this)))
+        return false;
+    DBTicketHistory history(ConnInfo());
+    if (!history.Record(update ? EventKind::Rewritten : EventKind::Stored, Entry())) {
+        ErrorMsg(history.ErrorMsg());
+        return false;
+    }
+    if (unit.Commit())
+        return true;
+    ErrorMsg(unit.ErrorMsg());
+    return false;
 }
 
 // Every booking below runs whatever the one before it did; the master-data

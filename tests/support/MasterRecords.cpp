@@ -3,6 +3,7 @@
 #include "DBCustomer.h"
 #include "DBFormula.h"
 #include "DBJob.h"
+#include "DBTicket.h"
 #include "DBTruck.h"
 
 namespace masters {
@@ -88,6 +89,13 @@ bool SavePlant(const std::string& conninfo)
                        {{"SAND", 0.45f, 1}, {"STONE", 0.55f, 2}, {"CEM", 0.125f, 3}, {"AIR", 0.25f, 4},
                         {"WATER", 0.0625f, 5}}) &&
            SaveJob(conninfo, 1, "J1", "OHARA", "Harbour Rd 4", "MIX30", 8, {}, {{"PUMP", 1, 1, 45}});
+}
+
+int QueueJ1(const std::string& conninfo)
+{
+    DBTicket batch(conninfo);
+    LoadOrder order{"J1", "OHARA", "TR7", 8, 1, "", [](Ticket& t) { t.Plant(1); }};
+    return batch.QueueLoad(order) ? batch.Entry() : 0;
 }
 
 }  // namespace masters

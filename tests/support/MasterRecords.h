@@ -41,6 +41,10 @@ bool SaveJob(const std::string& conninfo, int entry, const std::string& id, cons
 // materials; job J1 of OHARA to "Harbour Rd 4" of MIX30 with one PUMP at 45.
 bool SavePlant(const std::string& conninfo);
 
+// Queues a one-cycle load of SavePlant's job J1 (truck TR7, size 8, plant 1);
+// its entry, 0 when it was refused.
+int QueueJ1(const std::string& conninfo);
+
 }  // namespace masters
 
 #endif

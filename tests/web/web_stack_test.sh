@@ -43,7 +43,7 @@ printf '[database]\nhost addr=localhost\nuser=nobody\n' >"$root/usr/local/morvik
 printf '[ticket1]\nraw=t\ncopies=1\n[web]\nlines before=0\n' >"$root/usr/local/morvik/cfg/printers.f"
 rm -f "$root/var/www/htdocs/tickets/"sorvane_* "$root/srv/www/htdocs/tickets/ticket"
 
-psql -X -q -U morvik2 -d morvik2 -c "TRUNCATE ticket_t" -c "ALTER SEQUENCE invoice_s RESTART" >/dev/null
+psql -X -q -U morvik2 -d morvik2 -c "TRUNCATE ticket_t, ticketevent_t" -c "ALTER SEQUENCE invoice_s RESTART" >/dev/null
 "$samples" >/dev/null
 
 mkdir -p "$work/bin" "$work/jobs"
@@ -68,6 +68,12 @@ done
 
 # The share of dark pixels in the image on standard input.
 ink() { ppmtopgm | pamthreshold -simple -threshold 0.5 | pamsumm -mean -brief | awk '{ print 1 - $1 }'; }
+
+# The ticket's history, one event a line: kind, web client, printer, invoice, copies.
+history() {
+    psql -X -At -U morvik2 -d morvik2 -c "SELECT kind_c || ' ' || client_c || ' ' || printer_c || ' ' ||
+        invoice_c || ' ' || copies_c FROM ticketevent_t WHERE id_c = 'T1001' ORDER BY event_c"
+}
 
 # fetch URL-PATH OUT: body into OUT, prints the HTTP status
 fetch() { curl -s -m 120 -o "$2" -w '%{http_code}' "$base$1"; }
@@ -100,6 +106,7 @@ save)
     check "the saved ticket is velmora's copy" cmp -s "$work/ticket" "$root/srv/www/htdocs/tickets/ticket"
     check "the copy holds the customer" grep -q 'Hillside Builders' "$work/ticket"
     check "no job was printed" [ -z "$(ls "$work/jobs")" ]
+    check "the save is in the history for the web client ($(history))" [ "$(history)" = "saved 127.0.0.1  0 0" ]
     ;;
 print)
     status=$(fetch "/cgi-bin/sorvane?com=print&printer=ticket1&id=T1001&plant=1" "$work/page")
@@ -111,6 +118,8 @@ print)
     check "the job holds the ticket" grep -q 'Hillside Builders' "$work/jobs/001.data"
     invoice=$(psql -X -At -U morvik2 -d morvik2 -c "SELECT invoice_c FROM ticket_t WHERE id_c='T1001'")
     check "the print took invoice number 1 ($invoice)" [ "$invoice" = 1 ]
+    check "the print is in the history for the web client ($(history))" \
+        [ "$(history)" = "printed 127.0.0.1 ticket1 1 1" ]
     ;;
 hostile)
     marker=$work/pwned
