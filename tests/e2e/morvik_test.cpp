@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <pwd.h>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -14,6 +16,7 @@
 
 #include "8418.h"
 #include "DBTicket.h"
+#include "DBTicketHistory.h"
 #include "FixedPaths.h"
 #include "PgFixture.h"
 #include "Process.h"
@@ -72,6 +75,23 @@ protected:
     }
 
     std::string Value(const std::string& sql) { return Query(sql).value_or("NULL"); }
+
+    // Runs velmora with the capturing lpr first on PATH; the jobs land in
+    // the spool's "jobs".
+    static ProcessResult Velmora(const TempDir& spool, std::vector<std::string> args,
+                                 std::vector<std::string> env = {})
+    {
+        const std::string bin = spool.Path() + "/bin";
+        MakeDirs(bin);
+        if (!FileExists(bin + "/lpr")) {
+            EXPECT_EQ(0, symlink(FAKE_LPR, (bin + "/lpr").c_str()));
+        }
+        const char* path = std::getenv("PATH");
+        env.push_back("PATH=" + bin + ":" + (path ? path : "/usr/bin:/bin"));
+        env.push_back("LPR_CAPTURE_DIR=" + spool.Path() + "/jobs");
+        args.insert(args.begin(), VELMORA_BINARY);
+        return RunProcess(args, env);
+    }
 };
 
 TEST_F(MorvikTest, MasterDataIsShownListedChangedAndDeleted)
@@ -152,7 +172,7 @@ TEST_F(MorvikTest, ADayAtThePlant)
     EXPECT_EQ("3 16", Value("SELECT loadsdelivered_c || ' ' || yardsdelivered_c::float8 FROM truck_t"));
     EXPECT_EQ("20850", Value("SELECT actualusage1_c::float8 FROM product_t WHERE id_c='SAND'"));
 
-    Ok({"ticket", "void", "t2"});
+    Ok({"ticket", "void", "t2", "--reason", "wrong truck"});
     EXPECT_EQ("t", Value("SELECT void_c FROM ticket_t WHERE id_c='T2'"));
     std::string today = Value("SELECT to_char(now(), 'YYYY-MM-DD')");
     std::string list = Ok({"ticket", "list", "--date", today});
@@ -166,13 +186,8 @@ TEST_F(MorvikTest, ADayAtThePlant)
     EXPECT_NE(std::string::npos, shown.find("798.43"));
 
     TempDir spool;
-    MakeDirs(spool.Path() + "/bin");
-    ASSERT_EQ(0, symlink(FAKE_LPR, (spool.Path() + "/bin/lpr").c_str()));
     WriteFile(Config("printers.f"), "[ticket1]\ncopies=1\ncopy 1 name=CUSTOMER\n");
-    const char* path = std::getenv("PATH");
-    ProcessResult print = RunProcess({VELMORA_BINARY, "print", "ticket1", "T1", "1", "no"},
-                                     {"PATH=" + spool.Path() + "/bin:" + (path ? path : "/usr/bin:/bin"),
-                                      "LPR_CAPTURE_DIR=" + spool.Path() + "/jobs"});
+    ProcessResult print = Velmora(spool, {"print", "ticket1", "T1", "1", "no"});
     ASSERT_EQ(0, print.exitStatus) << print.err;
     EXPECT_EQ("1", Value("SELECT invoice_c FROM ticket_t WHERE id_c='T1'"));
     DBTicket stored(kOwnerConnInfo);
@@ -187,7 +202,7 @@ TEST_F(MorvikTest, ExportsHoldWhatWasStored)
     Ok({"batch", "queue", "--job", "J1", "--customer", "OHARA", "--truck", "TR7", "--size", "2.5", "--ordernumber",
         "PO \"7\", line 2\nrush"});
     ASSERT_EQ("T1\n", Ok({"batch", "finish", "1"}));
-    Ok({"ticket", "void", "T1"});
+    Ok({"ticket", "void", "T1", "--reason", "returned"});
 
     std::string json = Ok({"ticket", "export", "t1", "--format", "json"});
     EXPECT_EQ(0u, json.find("{\n  \"id\": \"T1\",\n  \"entry\": 1,\n  \"date\": \"" +
@@ -200,7 +215,9 @@ TEST_F(MorvikTest, ExportsHoldWhatWasStored)
              "\n  \"driver\": \"" + kDriverUtf8 + "\",\n", "\n    \"name\": \"O'Hara Ltd\",\n",
              "\n  \"materials\": [\n    {\n      \"id\": \"SAND\",\n      \"type\": \"agg\",\n",
              "\n      \"target\": 3250,\n", "\n  \"products\": [\n    {\n      \"id\": \"PUMP\",\n",
-             "\n      \"unitprice\": 45,\n      \"amount\": 1,\n      \"position\": 1\n    }\n  ]\n}\n"})
+             "\n      \"unitprice\": 45,\n      \"amount\": 1,\n      \"position\": 1\n    }\n  ],\n  \"digest\": \"" +
+                 Value("SELECT ticket_digest(xmldata_c) FROM ticket_t") + "\",\n  \"events\": [\n    {\n",
+             "\n      \"kind\": \"voided\",\n", "\n      \"reason\": \"returned\",\n"})
         EXPECT_NE(std::string::npos, json.find(member)) << member << "\n" << json;
 
     std::string today = Value("SELECT to_char(now(), 'YYYY-MM-DD')");
@@ -209,6 +226,48 @@ TEST_F(MorvikTest, ExportsHoldWhatWasStored)
                   Value("SELECT date_c FROM ticket_t") + ",OHARA,J1,Harbour Rd 4,MIX30,TR7," + kDriverUtf8 + ",2.5," +
                   Value("SELECT total_c FROM ticket_t") + ",true\r\n",
               Ok({"ticket", "export", "--date", today, "--format", "csv"}));
+}
+
+TEST_F(MorvikTest, EveryEventOfATicketIsInItsHistoryAndVerified)
+{
+    Ok({"batch", "queue", "--job", "J1", "--customer", "OHARA", "--truck", "TR7", "--size", "8"});
+    ASSERT_EQ("T1\n", Ok({"batch", "finish", "1"}));
+    TempDir spool;
+    WriteFile(Config("printers.f"), "[ticket1]\ncopies=2\n");
+    const std::string saveFile = fixedpaths::kSaveFile;
+    MakeDirs(saveFile.substr(0, saveFile.rfind('/')));
+    ASSERT_EQ(0, Velmora(spool, {"print", "ticket1", "T1", "1", "no"}).exitStatus);
+    // As sorvane runs it for a web request; the client is untrusted text.
+    ASSERT_EQ(0, Velmora(spool, {"save", "web", "t1", "1", "yes"},
+                         {std::string(kWebClientVariable) + "=alice@10.0.0.5\x1b"})
+                     .exitStatus);
+    Ok({"ticket", "void", "T1", "--reason", "wrong truck"});
+    ProcessResult again = Morvik({"ticket", "void", "T1", "--reason", "twice"});
+    EXPECT_EQ(1, again.exitStatus);
+    EXPECT_EQ("morvik: voiding ticket 'T1': already void\n", again.err);
+
+    const passwd* pw = getpwuid(getuid());
+    const std::string user = pw ? pw->pw_name : "";
+    std::vector<std::string> time;
+    std::istringstream times(
+        Value("SELECT string_agg(to_char(time_c, 'YYYY-MM-DD HH24:MI:SS'), ',' ORDER BY event_c) FROM ticketevent_t"));
+    for (std::string t; std::getline(times, t, ',');)
+        time.push_back(t);
+    ASSERT_EQ(4u, time.size());
+    EXPECT_EQ(time[0] + "|stored|" + user + "|digest " + Value("SELECT ticket_digest(xmldata_c) FROM ticket_t") +
+                  "\n" + time[1] + "|printed|" + user + "|printer ticket1, invoice 1, 2 copies\n" + time[2] +
+                  "|saved|" + user + " for alice@10.0.0.5?\n" + time[3] + "|voided|" + user +
+                  "|reason: wrong truck\n",
+              std::regex_replace(Ok({"ticket", "history", "t1"}), std::regex(" {2,}"), "|"));
+
+    const std::string lastHash = Value("SELECT hash_c FROM ticketevent_t ORDER BY event_c DESC LIMIT 1");
+    EXPECT_EQ("verified 1 ticket and 4 events: 0 problems; last hash " + lastHash + "\n", Ok({"ticket", "verify"}));
+    Exec("UPDATE ticket_t SET xmldata_c=replace(xmldata_c, 'Harbour', 'Harbor')");
+    ProcessResult tampered = Morvik({"ticket", "verify", "T1"});
+    EXPECT_EQ(1, tampered.exitStatus);
+    EXPECT_EQ("ticket T1: snapshot changed\nverified 1 ticket and 4 events: 1 problem; last hash " + lastHash + "\n",
+              tampered.out);
+    EXPECT_EQ("morvik: the history shows 1 problem\n", tampered.err);
 }
 
 // Identifiers are untrusted text: quotes, Latin-1 bytes, SQL, leading dashes
@@ -284,6 +343,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"batch", "finish", "1x"}, 2, "usage: ENTRY: '1x' is not a whole number"},
         Refusal{{"ticket", "list", "--date", "2026-02-30"}, 2, "usage: --date: '2026-02-30' is not a date"},
         Refusal{{"ticket", "export", "T1", "--format", "csv"}, 2, "usage: a ticket exports as --format json"},
+        Refusal{{"ticket", "void", "T1"}, 2, "usage: --reason is required"},
+        Refusal{{"ticket", "void", "T1", "--reason", ""}, 2, "usage: --reason must say why the ticket is voided"},
+        Refusal{{"ticket", "verify", "T1", "--date", "2026-12-08"}, 2,
+                "usage: ticket verify takes either a ticket ID or --date YYYY-MM-DD"},
         Refusal{{"job", "show", "J1"}, 2, "usage: --customer is required"},
         Refusal{{"formula", "add", "F2"}, 2, "usage: formula add needs at least one --material"},
         Refusal{{"formula", "add", "F2", "--material", "SAND"}, 2, "usage: --material: 'SAND' is not PRODUCT=AMOUNT"},
@@ -345,7 +408,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"batch", "finish", "2"}, 1, "morvik: batch 2 is void"},
         Refusal{{"batch", "finish", "1", "--actual", "GRAVEL=5"}, 1, "morvik: batch 1 has no material 'GRAVEL'"},
         Refusal{{"ticket", "show", "T9"}, 1, "morvik: ticket 'T9' not found"},
-        Refusal{{"ticket", "void", "T9"}, 1, "morvik: ticket 'T9' not found"}));
+        Refusal{{"ticket", "void", "T9", "--reason", "x"}, 1, "morvik: ticket 'T9' not found"},
+        Refusal{{"ticket", "history", "T9"}, 1, "morvik: ticket 'T9' not found"},
+        Refusal{{"ticket", "verify", "T9"}, 1, "morvik: ticket 'T9' not found"}));
 
 // What would leave the data wrong: a list that loses a product, a load the
 // truck cannot carry or no plant counts, links that meet another record's.

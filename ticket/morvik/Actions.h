@@ -39,6 +39,8 @@ struct Action {
 std::vector<Action> MasterDataActions();
 std::vector<Action> BatchActions();
 std::vector<Action> TicketActions();
+// A stored ticket's history: listing, verifying and sealing it.
+std::vector<Action> HistoryActions();
 
 // The library's message for a failed operation, on one line.
 std::string OneMessage(const std::string& message);

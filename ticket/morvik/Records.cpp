@@ -134,6 +134,20 @@ const Columns<Ticket> kTicketRow = {
     {"modified", &Ticket::Modified},
 };
 
+const Columns<TicketEvent> kTicketEvent = {
+    {"event", &TicketEvent::event},
+    {"time", &TicketEvent::time},
+    {"kind", &TicketEvent::kind},
+    {"who", &TicketEvent::who},
+    {"client", &TicketEvent::client},
+    {"printer", &TicketEvent::printer},
+    {"invoice", &TicketEvent::invoice},
+    {"copies", &TicketEvent::copies},
+    {"reason", &TicketEvent::reason},
+    {"digest", &TicketEvent::digest},
+    {"hash", &TicketEvent::hash},
+};
+
 const Columns<Ticket> kTicketBatch = {
     {"ordernumber", &Ticket::OrderNumber},
     {"timetobatch", &Ticket::TimeToBatch},

@@ -10,6 +10,7 @@
 #include "Customer.h"
 #include "DBProduct.h"
 #include "DBTicket.h"
+#include "DBTicketHistory.h"
 #include "Formula.h"
 #include "Job.h"
 #include "Output.h"
@@ -155,6 +156,8 @@ extern const Columns<DBProduct> kProductLine;
 extern const Columns<Ticket> kTicketRow;
 extern const Columns<Ticket> kTicketBatch;
 extern const Columns<DBTicket> kTicketBatching;
+// One event of a ticket's history, as stored.
+extern const Columns<TicketEvent> kTicketEvent;
 
 // What the master-data loads read beyond the snapshot's fields.
 extern const Columns<Customer> kCustomerUsage;

@@ -46,8 +46,12 @@ void Show(Context& ctx, const Args& args)
 
 void Void(Context& ctx, const Args& args)
 {
+    // Why a ticket was voided is what its history must answer.
+    std::string reason = args.Required("reason");
+    if (reason.empty())
+        throw UsageError("--reason must say why the ticket is voided");
     std::unique_ptr<DBTicket> ticket = LoadTicket(ctx, args.Positional()[0]);
-    Check(ticket->VoidTicket(), *ticket, "voiding " + Named("ticket", ticket->Id()));
+    Check(ticket->VoidStored(reason), *ticket, "voiding " + Named("ticket", ticket->Id()));
 }
 
 void Export(Context& ctx, const Args& args)
@@ -64,7 +68,12 @@ void Export(Context& ctx, const Args& args)
         int entry = LoadTicket(ctx, args.Positional()[0])->Entry();
         DBTicket ticket(ctx.conninfo);
         Check(ticket.LoadXmlByEntry(entry), ticket, "reading " + Named("ticket", args.Positional()[0]));
-        ctx.out << TicketJson(ticket);
+        DBTicketHistory history(ctx.conninfo);
+        std::string digest;
+        std::vector<TicketEvent> events;
+        Check(history.Digest(entry, digest) && history.Load(ticket.Id(), events), history,
+              "reading the history of " + Named("ticket", ticket.Id()));
+        ctx.out << TicketJson(ticket, digest, events);
         return;
     }
     DBTicket reader(ctx.conninfo);
@@ -90,7 +99,7 @@ void WriteLines(JsonWriter& json, const char* name, const std::vector<DBProduct*
 
 }  // namespace
 
-std::string TicketJson(const DBTicket& ticket)
+std::string TicketJson(const DBTicket& ticket, const std::string& digest, const std::vector<TicketEvent>& events)
 {
     JsonWriter json;
     json.BeginObject();
@@ -112,6 +121,14 @@ std::string TicketJson(const DBTicket& ticket)
     json.EndObject();
     WriteLines(json, "materials", ticket.matl_v, records::kMaterialLine);
     WriteLines(json, "products", ticket.prod_v, records::kProductLine);
+    json.Key("digest").String(digest);
+    json.Key("events").BeginArray();
+    for (const TicketEvent& event : events) {
+        json.BeginObject();
+        WriteMembers(json, records::kTicketEvent, event);
+        json.EndObject();
+    }
+    json.EndArray();
     json.EndObject();
     return json.Text();
 }
@@ -130,15 +147,19 @@ std::string TicketsCsv(const std::vector<Ticket>& tickets)
 
 std::vector<Action> TicketActions()
 {
-    return {
+    std::vector<Action> actions = {
         {"ticket", "list", "", 0, 0, "lists the stored tickets by entry number, or those of one day",
          {{"date", "YYYY-MM-DD", "only the tickets stored that day"}}, OneVersion(List)},
         {"ticket", "show", "ID", 1, 1, "writes a ticket as velmora view does", {}, OneVersion(Show)},
-        {"ticket", "void", "ID", 1, 1, "voids a stored ticket", {}, AllOrNothing(Void)},
+        {"ticket", "void", "ID", 1, 1, "voids a stored ticket, saying why in its history",
+         {{"reason", "TEXT", "why the ticket is voided", false, true}}, AllOrNothing(Void)},
         {"ticket", "export", "[ID]", 0, 1,
          "writes one ticket as a JSON document, or a day's tickets as CSV (texts in UTF-8)",
          {{"date", "YYYY-MM-DD", "every ticket stored that day, as CSV"},
           {"format", "json|csv", "json for one ticket, csv for a day"}},
          OneVersion(Export)},
     };
+    std::vector<Action> history = HistoryActions();
+    actions.insert(actions.end(), history.begin(), history.end());
+    return actions;
 }

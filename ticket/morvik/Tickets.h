@@ -5,13 +5,15 @@
 #include <vector>
 
 #include "DBTicket.h"
+#include "DBTicketHistory.h"
 
 // The exports of stored tickets.
 
 // One ticket as a JSON document: its own fields, then "customer", "job",
 // "formula" and "truck" objects, then "materials" and "products" arrays of
-// objects, each field named after its column without "_c".
-std::string TicketJson(const DBTicket& ticket);
+// objects, each field named after its column without "_c"; last the
+// snapshot's "digest" and the "events" of its history, as objects.
+std::string TicketJson(const DBTicket& ticket, const std::string& digest, const std::vector<TicketEvent>& events);
 
 // A header line and one record per ticket: identifier, invoice, date,
 // customer, job, delivery site, formula, truck, driver, batch size, total,

@@ -264,7 +264,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Exports, ATicketDocumentHoldsItsRecordsAndLines)
 {
     auto ticket = samples::SpecialTexts();
-    std::string json = TicketJson(*ticket);
+    TicketEvent printed;
+    printed.event = 7;
+    printed.kind = "printed";
+    printed.who = "clerk";
+    printed.printer = "ticket\xe9";
+    printed.invoice = 12;
+    printed.copies = 2;
+    std::string json = TicketJson(*ticket, "ab12", {printed});
     for (const std::string& member : std::vector<std::string>{
              "{\n  \"id\": \"X4004\",\n  \"entry\": 104,\n", "\n  \"void\": false,\n", "\n  \"batchsize\": 3.25,\n",
           "\n  \"instructions\": \"Gate code <4711> & ring\\n\\\"Do not\\\" block the drive\\n"
@@ -275,7 +282,10 @@ TEST(Exports, ATicketDocumentHoldsItsRecordsAndLines)
           "\n      \"moisture\": 3.5,\n      \"over\": false,\n",
           "\n  \"products\": [\n    {\n      \"id\": \"PUMP\",\n      \"type\": \"extra\",\n      \"description\": "
           "\"Pump & boom \\\"36m\\\"\",\n      \"usmetric\": \"\",\n      \"unitmeasure\": \"\",\n      \"taxable\": "
-          "false,\n      \"unitprice\": 150,\n      \"amount\": 1,\n      \"position\": 1\n    }\n  ]\n}\n"})
+          "false,\n      \"unitprice\": 150,\n      \"amount\": 1,\n      \"position\": 1\n    }\n  ],\n"
+          "  \"digest\": \"ab12\",\n  \"events\": [\n    {\n      \"event\": 7,\n",
+          "\"kind\": \"printed\",\n      \"who\": \"clerk\",\n      \"client\": \"\",\n      \"printer\": "
+          "\"ticket\xc3\xa9\",\n      \"invoice\": 12,\n      \"copies\": 2,\n"})
         EXPECT_NE(std::string::npos, json.find(member)) << member;
 
     Ticket voided;
