@@ -108,7 +108,6 @@ std::string TicketJson(const DBTicket& ticket)
     json.EndObject();
     json.Key("truck").BeginObject();
     WriteMembers(json, records::kTruck, *ticket.truck);
-    WriteMembers(json, records::kTruckTrip, *ticket.truck);
     json.EndObject();
     WriteLines(json, "materials", ticket.matl_v, records::kMaterialLine);
     WriteLines(json, "products", ticket.prod_v, records::kProductLine);

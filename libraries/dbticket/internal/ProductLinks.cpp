@@ -7,21 +7,32 @@
 #include "DBRecord.h"
 #include "FormatString.h"
 
+namespace {
+
+// "(type_c='agg' OR type_c='cmt' ...)", or with "<>" and AND its negation.
+std::string MaterialTypes(const char* compare, const char* join)
+{
+    std::string terms;
+    for (const char* type : kMaterialTypes)
+        terms += (terms.empty() ? "" : join) + std::string("type_c") + compare + "'" + type + "'";
+    return "(" + terms + ")";
+}
+
+}  // namespace
+
 std::string MaterialLinksSql(const std::string& linkid)
 {
     return "SELECT productid_c,amount_c,position_c FROM productlinker_t, product_t WHERE LOWER(linkid_c)=LOWER(" +
-           SqlQuote(linkid) +
-           ") AND LOWER(productid_c)=LOWER(id_c) AND (type_c='agg' OR type_c='cmt' OR type_c='admix' OR "
-           "type_c='water') ORDER BY type_c,position_c";
+           SqlQuote(linkid) + ") AND LOWER(productid_c)=LOWER(id_c) AND " + MaterialTypes("=", " OR ") +
+           " ORDER BY type_c,position_c";
 }
 
 std::string ProductLinksSql(const std::string& linkid)
 {
     return "SELECT productid_c,amount_c,price_c,position_c,LOWER(unitmeasure_c) AS unitmeasure_c FROM "
            "productlinker_t, product_t WHERE LOWER(linkid_c)=LOWER(" +
-           SqlQuote(linkid) +
-           ") AND LOWER(productid_c)=LOWER(id_c) AND (type_c<>'agg' AND type_c<>'cmt' AND type_c<>'admix' AND "
-           "type_c<>'water') ORDER BY position_c";
+           SqlQuote(linkid) + ") AND LOWER(productid_c)=LOWER(id_c) AND " + MaterialTypes("<>", " AND ") +
+           " ORDER BY position_c";
 }
 
 namespace {
