@@ -159,16 +159,9 @@ bool DBCustomer::Update(int plant, std::string id, float total, float yards)
 {
     BEGIN_OPERATION(op);
     // Exactly one row for the identifier, or the load is not booked at all.
-    bool found = op.Run(
-        DBOperation::Kind::Tuples,
-        "SELECT totalbatches_c,totalyards_c,balance_c FROM customer_t WHERE id_c=" + SqlQuote(Id()),
-        [&](PgSqlDatabase& db) {
-            if (db.Tuples() != 1)
-                return false;
-            CopyRow(db, 0, kTable.With(Booked), *this);
-            return true;
-        },
-        FailureReport::Silent());
+    bool found = op.One("SELECT totalbatches_c,totalyards_c,balance_c FROM customer_t WHERE id_c=" + SqlQuote(Id()),
+                        [&](PgSqlDatabase& db) { CopyRow(db, 0, kTable.With(Booked), *this); },
+                        FailureReport::Silent());
     if (!found)
         return false;
 

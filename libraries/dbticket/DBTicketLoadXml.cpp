@@ -105,19 +105,16 @@ bool DBTicket::ListTickets(const std::string& date, std::vector<Ticket>& records
     if (!date.empty())
         sql += FormatString("WHERE substr(date_c, 1, %i)=", static_cast<int>(date.size())) + SqlQuote(date) + " ";
     sql += "ORDER BY entry_c";
-    return op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
-        for (unsigned row = 0; row < static_cast<unsigned>(db.Tuples()); ++row) {
-            Ticket t;
-            t.Id(db.GetString(row, "id_c"));
-            t.Entry(db.GetInt(row, "entry_c"));
-            t.Date(db.GetString(row, "date_c"));
-            t.Invoice(db.GetInt(row, "invoice_c"));
-            t.Void(db.GetBool(row, "void_c"));
-            for (const RecordColumn<Ticket>& column : read)
-                column.SetText(t, snapshot::Text(db, column.column, row));
-            records.push_back(t);
-        }
-        return true;
+    return op.EachRow(sql, [&](PgSqlDatabase& db, unsigned row) {
+        Ticket t;
+        t.Id(db.GetString(row, "id_c"));
+        t.Entry(db.GetInt(row, "entry_c"));
+        t.Date(db.GetString(row, "date_c"));
+        t.Invoice(db.GetInt(row, "invoice_c"));
+        t.Void(db.GetBool(row, "void_c"));
+        for (const RecordColumn<Ticket>& column : read)
+            column.SetText(t, snapshot::Text(db, column.column, row));
+        records.push_back(t);
     });
 }
 

@@ -82,12 +82,9 @@ template <class R>
 bool LoadRecords(const DBOperation& op, const std::string& query, const Fields<R>& fields,
                  std::vector<Record<R>>& records)
 {
-    return op.Run(DBOperation::Kind::Tuples, query, [&](PgSqlDatabase& db) {
-        for (int row = 0; row < db.Tuples(); ++row) {
-            records.emplace_back();
-            CopyRow(db, static_cast<unsigned>(row), fields, records.back());
-        }
-        return true;
+    return op.EachRow(query, [&](PgSqlDatabase& db, unsigned row) {
+        records.emplace_back();
+        CopyRow(db, row, fields, records.back());
     });
 }
 
@@ -99,17 +96,14 @@ bool ApplyDefaults(const DBOperation& op, const std::string& query, const Record
                    Record<R>& record)
 {
     const Fields<R> fields = table.With(col::Default | col::DefaultZero);
-    return op.Run(DBOperation::Kind::Tuples, query, [&](PgSqlDatabase& db) {
-        for (int row = 0; row < db.Tuples(); ++row) {
-            std::string column = db.GetString(row, "column_c");
-            std::string value = db.GetString(row, "default_c");
-            if (value.empty())
-                continue;
-            for (const RecordColumn<R>& field : fields)
-                if (column == field.column)
-                    field.SetText(record, field.Has(col::DefaultZero) ? "0" : value);
-        }
-        return true;
+    return op.EachRow(query, [&](PgSqlDatabase& db, unsigned row) {
+        std::string column = db.GetString(row, "column_c");
+        std::string value = db.GetString(row, "default_c");
+        if (value.empty())
+            return;
+        for (const RecordColumn<R>& field : fields)
+            if (column == field.column)
+                field.SetText(record, field.Has(col::DefaultZero) ? "0" : value);
     });
 }
 
@@ -142,19 +136,18 @@ bool BookUsage(const DBOperation& op, const std::string& sql, const Fields<R>& b
                const std::function<void()>& inMemory, FailureReport report = FailureReport::Standard(),
                const std::function<void(PgSqlDatabase&)>& returned = nullptr)
 {
-    return op.Run(
-        DBOperation::Kind::Tuples, sql,
+    bool found = false;
+    bool ran = op.Exists(
+        sql, found,
         [&](PgSqlDatabase& db) {
-            if (db.Tuples() > 0) {
-                CopyRow(db, 0, booked, record);
-                if (returned)
-                    returned(db);
-            } else if (inMemory) {
-                inMemory();
-            }
-            return true;
+            CopyRow(db, 0, booked, record);
+            if (returned)
+                returned(db);
         },
         report);
+    if (ran && !found && inMemory)
+        inMemory();
+    return ran;
 }
 
 // The uniqueness check of the master data. `query` selects entry_c and the

@@ -41,16 +41,13 @@ bool LoadLinks(const DBOperation& op, const std::string& conninfo, const std::st
                std::vector<DBProduct*>& list,
                const std::function<void(PgSqlDatabase& db, unsigned row, DBProduct& line)>& complete)
 {
-    return op.Run(DBOperation::Kind::Tuples, query, [&](PgSqlDatabase& db) {
-        for (int row = 0; row < db.Tuples(); ++row) {
-            auto line = std::make_unique<DBProduct>(conninfo);
-            line->LoadById(db.GetString(row, "productid_c"));
-            line->amount_c = db.GetFloat(row, "amount_c");
-            line->position_c = db.GetInt(row, "position_c");
-            complete(db, row, *line);
-            list.push_back(line.release());
-        }
-        return true;
+    return op.EachRow(query, [&](PgSqlDatabase& db, unsigned row) {
+        auto line = std::make_unique<DBProduct>(conninfo);
+        line->LoadById(db.GetString(row, "productid_c"));
+        line->amount_c = db.GetFloat(row, "amount_c");
+        line->position_c = db.GetInt(row, "position_c");
+        complete(db, row, *line);
+        list.push_back(line.release());
     });
 }
 
