@@ -93,7 +93,7 @@ const RecordTable<DBTicket>& TicketTable()
         {"printweights_c", &T::PrintWeights, &T::PrintWeights, Default | Snapshot | Shown | Option},
         {"printprices_c", &T::PrintPrices, &T::PrintPrices, Default | Snapshot | Shown | Option},
         {"printticket_c", &T::PrintTicket, &T::PrintTicket, Default | Snapshot | Shown | Option},
-        {"formulaprice_c", &T::FormulaPrice, &T::FormulaPrice, Snapshot | Money | Shown},
+        {"formulaprice_c", &T::FormulaPrice, &T::FormulaPrice, Snapshot | Money | QuotedInUpdate | Shown},
         {"subtotal_c", &T::Subtotal, &T::Subtotal, Snapshot | Money | Shown},
         {"tax_c", &T::Tax, &T::Tax, Snapshot | Money | Shown},
         {"total_c", &T::Total, &T::Total, Snapshot | Money | Shown},

@@ -63,8 +63,7 @@ enum Use : unsigned {
 
     // How a float is written. Plain floats are "%f" everywhere.
     Money = 1u << 9,            // "%.2f" in statements and the snapshot
-    QuotedInUpdate = 1u << 10,  // "'%f'" in the UPDATE (the INSERT writes it bare)
-    MoneyInInsert = 1u << 11,   // "%.2f" in the INSERT only
+    QuotedInUpdate = 1u << 10,  // "'%f'" in the UPDATE, whatever the INSERT writes
     Percent = 1u << 12,         // an option from 0 to 100
     Listed = 1u << 13,          // a column of the office's list
     Unencoded = 1u << 15,       // a snapshot text of digits and separators, written as it is

@@ -235,22 +235,28 @@ SqlRow& Write(SqlRow& row, const RecordColumn<R>& column, const Record<R>& recor
     case ColumnValue::Real:
     case ColumnValue::Double: break;
     }
-    if (column.Has(col::Money) || (statement == col::Insert && column.Has(col::MoneyInInsert)))
-        return row.Money(column.column, v.real);
     if (statement == col::Update && column.Has(col::QuotedInUpdate))
         return row.UpdateReal(column.column, v.real);
+    if (column.Has(col::Money))
+        return row.Money(column.column, v.real);
     return row.Real(column.column, v.real);
+}
+
+// `columns` as `statement` writes them, in the order given.
+template <class R>
+SqlRow WrittenRow(const Fields<R>& columns, const Record<R>& record, col::Use statement)
+{
+    SqlRow row;
+    for (const RecordColumn<R>& column : columns)
+        Write(row, column, record, statement);
+    return row;
 }
 
 // The record's columns that `statement` writes, in table order.
 template <class R>
 SqlRow WrittenRow(const RecordTable<R>& table, const Record<R>& record, col::Use statement)
 {
-    SqlRow row;
-    for (const RecordColumn<R>& column : table.columns)
-        if (column.Has(statement))
-            Write(row, column, record, statement);
-    return row;
+    return WrittenRow(table.With(statement), record, statement);
 }
 
 // One element of the snapshot: texts escaped, floats "%f" (money "%.2f"),
