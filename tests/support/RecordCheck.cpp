@@ -27,71 +27,48 @@ ColumnValue Values::Next(ColumnValue::Kind kind, bool money, bool unencoded)
 
 namespace {
 
-// A snapshot load finds the ticket and each section by its identifier, and
-// reads a column with a path of its own from that other section.
-template <class R>
-ColumnList<R> LoadedNotKeys(const ColumnList<R>& columns)
-{
-    return Where(columns, [](const RecordColumn<R>& c) { return std::string(c.column) != "id_c" && !c.readFrom; });
-}
-
-template <class R>
-void Flip(const ColumnList<R>& columns, R& record)
-{
-    for (const RecordColumn<R>& column : columns)
-        if (column.kind == ColumnValue::Flag)
-            column.set(record, ColumnValue(!column.get(record).flag));
-}
-
-// What a snapshot line holds: the product's snapshot columns and the line's.
+// Calls `each(columns, record)` for the ticket, its attached records and each
+// line, a line once with the product's columns and once with its own.
 template <class Each>
-void ForLines(DBTicket& ticket, Each each)
+void ForEachPart(DBTicket& ticket, Each each)
 {
+    each(TicketTable().columns, ticket);
+    each(CustomerTable().columns, static_cast<Customer&>(*ticket.customer));
+    each(JobTable().columns, static_cast<Job&>(*ticket.job));
+    each(FormulaTable().columns, static_cast<Formula&>(*ticket.formula));
+    each(TruckTable().columns, static_cast<Truck&>(*ticket.truck));
     for (std::vector<DBProduct*>* list : {&ticket.matl_v, &ticket.prod_v})
         for (DBProduct* line : *list)
-            if (line)
-                each(*line);
+            if (line) {
+                each(ProductTable().columns, static_cast<Product&>(*line));
+                each(LineTable().columns, *line);
+            }
 }
 
 }  // namespace
 
 void FlipFlags(DBTicket& ticket)
 {
-    Flip(TicketTable().columns, ticket);
-    Flip<Customer>(CustomerTable().columns, *ticket.customer);
-    Flip<Job>(JobTable().columns, *ticket.job);
-    Flip<Formula>(FormulaTable().columns, *ticket.formula);
-    Flip<Truck>(TruckTable().columns, *ticket.truck);
-    ForLines(ticket, [](DBProduct& line) {
-        Flip<Product>(ProductTable().columns, line);
-        Flip(LineTable().columns, line);
+    ForEachPart(ticket, [](const auto& columns, auto& record) {
+        for (const auto& column : columns)
+            if (column.kind == ColumnValue::Flag)
+                column.set(record, ColumnValue(!column.get(record).flag));
     });
 }
 
 void FillLoaded(DBTicket& ticket, Values& values)
 {
-    Fill(LoadedNotKeys(TicketTable().columns), ticket, values);
-    Fill<Customer>(LoadedNotKeys(CustomerTable().With(col::SnapshotIn)), *ticket.customer, values);
-    Fill<Job>(LoadedNotKeys(JobTable().With(col::SnapshotIn)), *ticket.job, values);
-    Fill<Formula>(LoadedNotKeys(FormulaTable().With(col::SnapshotIn)), *ticket.formula, values);
-    Fill<Truck>(LoadedNotKeys(TruckTable().With(col::SnapshotIn)), *ticket.truck, values);
-    ForLines(ticket, [&](DBProduct& line) {
-        Fill<Product>(LoadedNotKeys(ProductTable().With(col::SnapshotIn)), line, values);
-        Fill(LineTable().columns, line, values);
+    // A load finds the ticket and each section by its identifier, and reads
+    // a column with a path of its own from that other section.
+    ForEachPart(ticket, [&](const auto& columns, auto& record) {
+        Fill(Where(columns, [](const auto& c) { return std::string(c.column) != "id_c" && !c.readFrom; }), record,
+             values);
     });
 }
 
 void FillAll(DBTicket& ticket, Values& values)
 {
-    Fill(TicketTable().columns, ticket, values);
-    Fill<Customer>(CustomerTable().columns, *ticket.customer, values);
-    Fill<Job>(JobTable().columns, *ticket.job, values);
-    Fill<Formula>(FormulaTable().columns, *ticket.formula, values);
-    Fill<Truck>(TruckTable().columns, *ticket.truck, values);
-    ForLines(ticket, [&](DBProduct& line) {
-        Fill<Product>(ProductTable().columns, line, values);
-        Fill(LineTable().columns, line, values);
-    });
+    ForEachPart(ticket, [&](const auto& columns, auto& record) { Fill(columns, record, values); });
 }
 
 void ExpectSameLine(const DBProduct& want, const DBProduct& got, bool material)

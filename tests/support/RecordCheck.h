@@ -89,9 +89,9 @@ void ExpectSameColumns(const ColumnList<R>& columns, const R& want, const R& got
 // other way: a flag that is never read is false in one of the two tickets.
 void FlipFlags(DBTicket& ticket);
 
-// Every column a snapshot load reads of the ticket, its attached records and
-// its lines takes a value of `values`, but the identifiers, which the ticket
-// and its sections are found by, and the columns read from another section,
+// Every column of the ticket, its attached records and its lines takes a
+// value of `values`, but the identifiers, which a snapshot load finds the
+// ticket and its sections by, and the columns it reads from another section,
 // which take that section's value.
 void FillLoaded(DBTicket& ticket, Values& values);
 
