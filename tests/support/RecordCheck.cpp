@@ -11,7 +11,7 @@ ColumnValue Values::Next(ColumnValue::Kind kind, bool money, bool unencoded)
     case ColumnValue::Text:
         if (unencoded)
             return ColumnValue(FormatString("%02d:%02d:%02d", k / 3600 % 24, k / 60 % 60, k % 60));
-        return ColumnValue(FormatString("%d O'C & <\xe9\">", k));
+        return ColumnValue(FormatString("%d O'Neil & \"&amp;\" <\xe9>", k));
     case ColumnValue::Real:
     case ColumnValue::Double: {
         double magnitude = k + (money ? 0.25 : 0.375);

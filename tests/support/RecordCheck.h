@@ -16,9 +16,9 @@
 namespace records {
 
 // Distinct values, one column after another, chosen by the column's kind:
-// short texts with an apostrophe, a double quote, '&', '<', '>' and a
-// Latin-1 letter (digits and separators where the snapshot writes the text
-// as it is); floats with more decimals than money keeps, money with two, every
+// texts with an apostrophe, double quotes, '&', '<', '>', a Latin-1 letter
+// and a literal "&amp;", which comes back changed unless written encoded
+// (digits and separators where the snapshot writes the text as it is); floats with more decimals than money keeps, money with two, every
 // other one negative; counting integers; flags alternating, so that no two
 // neighbouring flags agree.
 class Values {

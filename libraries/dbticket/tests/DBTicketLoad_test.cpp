@@ -51,6 +51,9 @@ std::unique_ptr<DBTicket> Rich()
     // Line breaks and a tab, and not the sample's form feed: a control
     // character cannot stand in a snapshot.
     t->Instructions("Gate code <4711> & ring\n\"Do not\" block the drive\nAsk for J\xf6rg\tbring ID");
+    // A date: the load reads the row's date through the snapshot's decoder,
+    // which would turn a literal "&amp;" into "&".
+    t->Date("2026-12-02");
     return t;
 }
 
@@ -344,8 +347,9 @@ TEST_F(LoadTest, AFailedMaterialStatementStopsTheLoadAndLeavesTheRestEmpty)
 {
     auto rich = Rich();
     rich->PrintWeights(true);
-    // A type the printed ticket lists, so the first material is printed.
+    // A type the printed ticket lists and a description it prints whole.
     rich->matl_v[0]->Type("agg");
+    rich->matl_v[0]->Description("Sand & grit");
     std::string xml = Replace(rich->xmlString(), "<id_c>CEM</id_c>", std::string("<id_c>") + kUnreadable + "</id_c>");
     StoreSnapshot(104, "X4004", xml);
 
@@ -374,7 +378,7 @@ TEST_F(LoadTest, AFailedMaterialStatementStopsTheLoadAndLeavesTheRestEmpty)
     t.matl_v.erase(std::remove(t.matl_v.begin(), t.matl_v.end(), nullptr), t.matl_v.end());
     std::ostringstream without;
     PrintTicket(without, &t, "1", "no", 0, 0, "COPY", true, true);
-    EXPECT_NE(std::string::npos, withSlots.str().find(rich->matl_v[0]->Description()));
+    EXPECT_NE(std::string::npos, withSlots.str().find("Sand & grit"));
     EXPECT_EQ(without.str(), withSlots.str());
 }
 

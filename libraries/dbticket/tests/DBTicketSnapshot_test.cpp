@@ -35,7 +35,7 @@ void FillTicket(DBTicket& t)
 // Text number `n` of records::Values as the snapshot writes it.
 std::string Text(int n)
 {
-    return std::to_string(n) + " O&apos;C &amp; &lt;\xe9&quot;&gt;";
+    return std::to_string(n) + " O&apos;Neil &amp; &quot;&amp;amp;&quot; &lt;\xe9&gt;";
 }
 
 const char* const kTail =
