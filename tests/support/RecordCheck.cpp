@@ -74,7 +74,7 @@ void FillAll(DBTicket& ticket, Values& values)
 void ExpectSameLine(const DBProduct& want, const DBProduct& got, bool material)
 {
     SCOPED_TRACE("line " + want.Id());
-    ExpectSameColumns<Product>(ProductTable().With(col::SnapshotIn), want, got);
+    ExpectSameColumns<Product>(ProductTable().With(col::Snapshot), want, got);
     ExpectSameColumns(material ? LineTable().columns : LineTable().With(col::Extra), want, got);
 }
 
@@ -98,19 +98,19 @@ void ExpectSameTicket(const DBTicket& want, const DBTicket& got)
     EXPECT_EQ(static_cast<int>(want.prod_v.size()), got.NumProd());
     {
         SCOPED_TRACE("customer");
-        ExpectSameColumns<Customer>(CustomerTable().With(col::SnapshotIn), *want.customer, *got.customer);
+        ExpectSameColumns<Customer>(CustomerTable().With(col::Snapshot), *want.customer, *got.customer);
     }
     {
         SCOPED_TRACE("job");
-        ExpectSameColumns<Job>(JobTable().With(col::SnapshotIn), *want.job, *got.job);
+        ExpectSameColumns<Job>(JobTable().With(col::Snapshot), *want.job, *got.job);
     }
     {
         SCOPED_TRACE("formula");
-        ExpectSameColumns<Formula>(FormulaTable().With(col::SnapshotIn), *want.formula, *got.formula);
+        ExpectSameColumns<Formula>(FormulaTable().With(col::Snapshot), *want.formula, *got.formula);
     }
     {
         SCOPED_TRACE("truck");
-        ExpectSameColumns<Truck>(TruckTable().With(col::SnapshotIn), *want.truck, *got.truck);
+        ExpectSameColumns<Truck>(TruckTable().With(col::Snapshot), *want.truck, *got.truck);
     }
     {
         SCOPED_TRACE("materials");

@@ -18,8 +18,9 @@ namespace records {
 // Distinct values, one column after another, chosen by the column's kind:
 // texts with an apostrophe, double quotes, '&', '<', '>', a Latin-1 letter
 // and a literal "&amp;", which comes back changed unless written encoded
-// (digits and separators where the snapshot writes the text as it is); floats with more decimals than money keeps, money with two, every
-// other one negative; counting integers; flags alternating, so that no two
+// (digits and separators where the snapshot writes the text as it is);
+// floats with more decimals than money keeps, money with two, every other
+// one negative; counting integers; flags alternating, so that no two
 // neighbouring flags agree.
 class Values {
 public:
@@ -101,13 +102,14 @@ void FillLoaded(DBTicket& ticket, Values& values);
 void FillAll(DBTicket& ticket, Values& values);
 
 // A line's snapshot columns: a material's all, an extra product's the
-// product's and the Extra ones.
+// product's and the Extra ones. A column the snapshot writes or reads is
+// compared, so one written and no longer read fails.
 void ExpectSameLine(const DBProduct& want, const DBProduct& got, bool material);
 void ExpectSameLines(const std::vector<DBProduct*>& want, const std::vector<DBProduct*>& got, bool material);
 
 // Everything the snapshot loaders fill: the ticket row's and batch section's
 // columns, the counts as the lists' lengths, the attached records' snapshot
-// columns and the lines.
+// columns (written or read) and the lines.
 void ExpectSameTicket(const DBTicket& want, const DBTicket& got);
 
 }  // namespace records
