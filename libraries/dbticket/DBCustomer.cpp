@@ -8,50 +8,11 @@ namespace {
 
 constexpr LogFamily kFamily = LogFamily::Spaced;
 const FailureReport kSaveFailure = FailureReport::LogFixed("ERROR SAVING TO DATABASE");
-
-const Fields<Customer> kDefaults = {
-    {"id_c", &Customer::Id},
-    {"name_c", &Customer::Name},
-    {"street_c", &Customer::Street},
-    {"city_c", &Customer::City},
-    {"state_c", &Customer::State},
-    {"zipcode_c", &Customer::Zipcode},
-    {"phone_c", &Customer::Phone},
-    {"fax_c", &Customer::Fax},
-    {"email_c", &Customer::Email},
-    {"contact_c", &Customer::Contact},
-    {"cellphone_c", &Customer::Cellphone},
-    {"taxexempt_c", &Customer::TaxExempt},
-    {"printticket_c", &Customer::PrintTicket},
-    Field<Customer>::Zero("discount_c", &Customer::Discount),
-};
-
-// Everything after the key column of a single-customer load; the balance,
-// credit status, memo, user and stamp are not loaded.
-const Fields<Customer> kRow = {
-    {"name_c", &Customer::Name},
-    {"street_c", &Customer::Street},
-    {"city_c", &Customer::City},
-    {"state_c", &Customer::State},
-    {"zipcode_c", &Customer::Zipcode},
-    {"phone_c", &Customer::Phone},
-    {"fax_c", &Customer::Fax},
-    {"email_c", &Customer::Email},
-    {"contact_c", &Customer::Contact},
-    {"cellphone_c", &Customer::Cellphone},
-    {"taxexempt_c", &Customer::TaxExempt},
-    {"printticket_c", &Customer::PrintTicket},
-    {"totalbatches_c", &Customer::TotalBatches},
-    {"totalyards_c", &Customer::TotalYards},
-    {"usagedate_c", &Customer::UsageDate},
-    {"discount_c", &Customer::Discount},
-};
-
-const Fields<Customer> kBooked = {
-    {"totalbatches_c", &Customer::TotalBatches},
-    {"totalyards_c", &Customer::TotalYards},
-    {"balance_c", &Customer::Balance},
-};
+const RecordTable<Customer>& kTable = CustomerTable();
+using col::Booked;
+using col::Insert;
+using col::Load;
+using col::Update;
 
 }  // namespace
 
@@ -59,23 +20,42 @@ DBCustomer::DBCustomer(std::string conninfo) : DBObject(std::move(conninfo))
 {
 }
 
+// Balance, credit status, memo and discount are not written, nor the usage
+// that finished loads book on the server: an edit leaves them as they are.
+const RecordTable<Customer>& CustomerTable()
+{
+    using namespace col;
+    using C = Customer;
+    static const RecordTable<Customer> table = {"customer_t", "customer_t", "customerid_c", {
+        {"entry_c", &C::Entry, &C::Entry, 0},
+        {"id_c", &C::Id, &C::Id, Default | Written | Snapshot | Listed},
+        {"name_c", &C::Name, &C::Name, Default | Stored | Snapshot | Option | Listed},
+        {"street_c", &C::Street, &C::Street, Default | Stored | Snapshot | Option},
+        {"city_c", &C::City, &C::City, Default | Stored | Snapshot | Option | Listed},
+        {"state_c", &C::State, &C::State, Default | Stored | Snapshot | Option},
+        {"zipcode_c", &C::Zipcode, &C::Zipcode, Default | Stored | Snapshot | Option},
+        {"phone_c", &C::Phone, &C::Phone, Default | Stored | Snapshot | Option | Listed},
+        {"fax_c", &C::Fax, &C::Fax, Default | Stored | Snapshot | Option},
+        {"email_c", &C::Email, &C::Email, Default | Stored | Snapshot | Option},
+        {"contact_c", &C::Contact, &C::Contact, Default | Stored | Snapshot | Option},
+        {"cellphone_c", &C::Cellphone, &C::Cellphone, Default | Stored | Snapshot | Option},
+        {"taxexempt_c", &C::TaxExempt, &C::TaxExempt, Default | Stored | Snapshot | Option},
+        {"printticket_c", &C::PrintTicket, &C::PrintTicket, Default | Stored | Snapshot | Option},
+        // A new customer starts with no batches and no quantity.
+        {"totalbatches_c", &C::TotalBatches, &C::TotalBatches, Load | Insert | Shown | Booked, "0"},
+        {"totalyards_c", &C::TotalYards, &C::TotalYards, Load | Insert | Shown | Booked, "0.0"},
+        {"usagedate_c", &C::UsageDate, &C::UsageDate, Load | Shown},
+        {"discount_c", &C::Discount, &C::Discount, DefaultZero | Load | Shown},
+        {"balance_c", &C::Balance, &C::Balance, Booked},
+        {"user_c", &C::User, &C::User, Written},
+        {"modified_c", &C::Modified, &C::Modified, Written},
+    }};
+    return table;
+}
+
 std::string DBCustomer::xmlString() const
 {
-    return "<customer_t>"
-        + XmlEncoded("id_c", Id())
-        + XmlEncoded("name_c", Name())
-        + XmlEncoded("street_c", Street())
-        + XmlEncoded("city_c", City())
-        + XmlEncoded("state_c", State())
-        + XmlEncoded("zipcode_c", Zipcode())
-        + XmlEncoded("phone_c", Phone())
-        + XmlEncoded("fax_c", Fax())
-        + XmlEncoded("email_c", Email())
-        + XmlEncoded("contact_c", Contact())
-        + XmlEncoded("cellphone_c", Cellphone())
-        + XmlFlag("taxexempt_c", TaxExempt())
-        + XmlFlag("printticket_c", PrintTicket())
-        + "</customer_t>";
+    return XmlSection(kTable, *this);
 }
 
 bool DBCustomer::LoadXmlByEntry(int entry)
@@ -92,96 +72,32 @@ bool DBCustomer::LoadXmlById(std::string id)
 
 bool DBCustomer::LoadXml(const DBOperation& op, const std::string& where)
 {
-    std::string sql = "SELECT " +
-                      snapshot::SelectItems({{"customer_t/id_c", "customerid_c"},
-                                             {"customer_t/name_c", "name_c"},
-                                             {"customer_t/street_c", "street_c"},
-                                             {"customer_t/city_c", "city_c"},
-                                             {"customer_t/state_c", "state_c"},
-                                             {"customer_t/zipcode_c", "zipcode_c"},
-                                             {"customer_t/phone_c", "phone_c"},
-                                             {"customer_t/fax_c", "fax_c"},
-                                             {"customer_t/email_c", "email_c"},
-                                             {"customer_t/contact_c", "contact_c"},
-                                             {"customer_t/cellphone_c", "cellphone_c"},
-                                             {"customer_t/taxexempt_c", "taxexempt_c"},
-                                             {"customer_t/printticket_c", "printticket_c"}}) +
-                      "FROM ticket_t " + where;
-    return op.LoadOne(sql, [&](PgSqlDatabase& db) {
-        using snapshot::Text;
-        Id(Text(db, "customerid_c"));
-        Name(Text(db, "name_c"));
-        Street(Text(db, "street_c"));
-        City(Text(db, "city_c"));
-        State(Text(db, "state_c"));
-        Zipcode(Text(db, "zipcode_c"));
-        Phone(Text(db, "phone_c"));
-        Fax(Text(db, "fax_c"));
-        Email(Text(db, "email_c"));
-        Contact(Text(db, "contact_c"));
-        Cellphone(Text(db, "cellphone_c"));
-        TaxExempt(db.GetBool(0, "taxexempt_c"));
-        PrintTicket(db.GetBool(0, "printticket_c"));
-        return true;
-    });
+    return LoadSection(op, kTable, where, *this);
 }
 
 // ---- customer_t ----
 
-namespace {
-
-SqlRow CustomerColumns(const Customer& c)
-{
-    return SqlRow()
-        .Text("id_c", c.Id())
-        .Text("name_c", c.Name())
-        .Text("street_c", c.Street())
-        .Text("city_c", c.City())
-        .Text("state_c", c.State())
-        .Text("zipcode_c", c.Zipcode())
-        .Text("phone_c", c.Phone())
-        .Text("fax_c", c.Fax())
-        .Text("email_c", c.Email())
-        .Text("contact_c", c.Contact())
-        .Text("cellphone_c", c.Cellphone())
-        .Flag("taxexempt_c", c.TaxExempt())
-        .Flag("printticket_c", c.PrintTicket());
-}
-
-}  // namespace
-
-// A new customer starts with no batches and no quantity.
 std::string CustomerInsertSql(const Customer& c)
 {
-    return CustomerColumns(c)
-        .Raw("totalbatches_c", "0")
-        .Raw("totalyards_c", "0.0")
-        .Text("user_c", c.User())
-        .Text("modified_c", c.Modified())
-        .Insert("customer_t");
+    return WrittenRow(kTable, c, Insert).Insert("customer_t");
 }
 
-// Balance, credit status, memo and discount are not written, nor the usage
-// that finished loads book on the server: an edit leaves them as they are.
 std::string CustomerUpdateSql(const Customer& c)
 {
-    return CustomerColumns(c)
-        .Text("user_c", c.User())
-        .Text("modified_c", c.Modified())
-        .Update("customer_t", FormatString("WHERE entry_c = %i", c.Entry()));
+    return WrittenRow(kTable, c, Update).Update("customer_t", FormatString("WHERE entry_c = %i", c.Entry()));
 }
 
 bool DBCustomer::LoadDefaults()
 {
     return ApplyDefaults(OPERATION,
-                         "SELECT column_c, default_c FROM customer_w ORDER BY position_c", kDefaults, *this);
+                         "SELECT column_c, default_c FROM customer_w ORDER BY position_c", kTable, *this);
 }
 
 bool DBCustomer::LoadByEntry(int entry)
 {
     BEGIN_OPERATION(op);
     Entry(entry);
-    const Fields<Customer> fields = Field<Customer>("id_c", &Customer::Id) + kRow;
+    const Fields<Customer> fields = kTable.Only({"id_c"}) + kTable.With(Load);
     return LoadRecord(op, "SELECT " + Columns(fields, ",") + FormatString(" FROM customer_t WHERE entry_c=%i", entry),
                       fields, *this);
 }
@@ -190,7 +106,7 @@ bool DBCustomer::LoadById(std::string id)
 {
     BEGIN_OPERATION(op);
     Id(id);
-    const Fields<Customer> fields = Field<Customer>("entry_c", &Customer::Entry) + kRow;
+    const Fields<Customer> fields = kTable.Only({"entry_c"}) + kTable.With(Load);
     return LoadRecord(
         op, "SELECT " + Columns(fields, ",") + " FROM customer_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ")",
         fields, *this);
@@ -199,8 +115,7 @@ bool DBCustomer::LoadById(std::string id)
 bool DBCustomer::List(std::vector<Customer>& records)
 {
     BEGIN_OPERATION(op);
-    const Fields<Customer> fields =
-        Fields<Customer>{{"entry_c", &Customer::Entry}, {"id_c", &Customer::Id}} + kRow;
+    const Fields<Customer> fields = kTable.Only({"entry_c", "id_c"}) + kTable.With(Load);
     return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM customer_t ORDER BY id_c", fields, records);
 }
 
@@ -244,16 +159,9 @@ bool DBCustomer::Update(int plant, std::string id, float total, float yards)
 {
     BEGIN_OPERATION(op);
     // Exactly one row for the identifier, or the load is not booked at all.
-    bool found = op.Run(
-        DBOperation::Kind::Tuples,
-        "SELECT totalbatches_c,totalyards_c,balance_c FROM customer_t WHERE id_c=" + SqlQuote(Id()),
-        [&](PgSqlDatabase& db) {
-            if (db.Tuples() != 1)
-                return false;
-            CopyRow(db, 0, kBooked, *this);
-            return true;
-        },
-        FailureReport::Silent());
+    bool found = op.One("SELECT totalbatches_c,totalyards_c,balance_c FROM customer_t WHERE id_c=" + SqlQuote(Id()),
+                        [&](PgSqlDatabase& db) { CopyRow(db, 0, kTable.With(Booked), *this); },
+                        FailureReport::Silent());
     if (!found)
         return false;
 
@@ -269,9 +177,9 @@ bool DBCustomer::Update(int plant, std::string id, float total, float yards)
                                    "balance_c = COALESCE(balance_c,0) + %.2f "
                                    "WHERE entry_c = %i RETURNING ",
                                    yards, total, Entry()) +
-                      Columns(kBooked, ", ") + FormatString(", balance_c - %.2f AS prevbalance_c", total);
+                      Columns(kTable.With(Booked), ", ") + FormatString(", balance_c - %.2f AS prevbalance_c", total);
     bool booked = BookUsage(
-        op, sql, kBooked, *this,
+        op, sql, kTable.With(Booked), *this,
         [&] {
             TotalBatches(TotalBatches() + 1);
             TotalYards(TotalYards() + yards);

@@ -6,6 +6,7 @@
 
 #include "Customer.h"
 #include "DBObject.h"
+#include "RecordColumns.h"
 
 class DBOperation;
 
@@ -46,6 +47,10 @@ public:
 private:
     bool LoadXml(const DBOperation& op, const std::string& where);
 };
+
+// Every column of customer_t: what each statement, the snapshot and the
+// office take of a customer.
+const RecordTable<Customer>& CustomerTable();
 
 // The statements that store a customer, as functions of the record alone.
 std::string CustomerInsertSql(const Customer& customer);

@@ -10,33 +10,11 @@ namespace {
 constexpr LogFamily kFamily = LogFamily::Spaced;
 const FailureReport kSaveFailure = FailureReport::LogFixed("ERROR SAVING TO DATABASE");
 
-// The water-cement ratio has no default.
-const Fields<Formula> kDefaults = {
-    {"id_c", &Formula::Id},
-    {"description_c", &Formula::Description},
-    {"usmetric_c", &Formula::UsMetric},
-    {"maxwateramount_c", &Formula::MaxWaterAmount},
-    {"taxable_c", &Formula::Taxable},
-    {"price_c", &Formula::Price},
-};
-
-// Everything after the key column of a single-formula load; user and stamp
-// are not loaded.
-const Fields<Formula> kRow = {
-    {"description_c", &Formula::Description},
-    {"usmetric_c", &Formula::UsMetric},
-    {"maxwateramount_c", &Formula::MaxWaterAmount},
-    {"watercementratio_c", &Formula::WaterCementRatio},
-    {"taxable_c", &Formula::Taxable},
-    {"price_c", &Formula::Price},
-    {"totalbatches_c", &Formula::TotalBatches},
-    {"usagedate_c", &Formula::UsageDate},
-};
-
-// What a finished batch changes, as the server returns it.
-const Fields<Formula> kBooked = {
-    {"totalbatches_c", &Formula::TotalBatches},
-};
+const RecordTable<Formula>& kTable = FormulaTable();
+using col::Booked;
+using col::Insert;
+using col::Load;
+using col::Update;
 
 }  // namespace
 
@@ -49,17 +27,34 @@ DBFormula::~DBFormula()
     DeleteProducts(matl_v);
 }
 
+// The water-cement ratio has no default; user and stamp are not loaded. A
+// new formula starts with no batches, and the count is booked on the server
+// by finished loads: an edit leaves it.
+const RecordTable<Formula>& FormulaTable()
+{
+    using namespace col;
+    using F = Formula;
+    static const RecordTable<Formula> table = {"formula_t", "formula_t", "formulaid_c", {
+        {"entry_c", &F::Entry, &F::Entry, 0},
+        {"id_c", &F::Id, &F::Id, Default | Written | Snapshot | Listed},
+        {"description_c", &F::Description, &F::Description, Default | Stored | Snapshot | Option | Listed},
+        {"usmetric_c", &F::UsMetric, &F::UsMetric, Default | Stored | Snapshot | Option},
+        {"maxwateramount_c", &F::MaxWaterAmount, &F::MaxWaterAmount,
+         Default | Stored | Snapshot | Option | QuotedInUpdate},
+        {"watercementratio_c", &F::WaterCementRatio, &F::WaterCementRatio, Stored | Snapshot | Option | QuotedInUpdate},
+        {"taxable_c", &F::Taxable, &F::Taxable, Default | Stored | Snapshot | Option},
+        {"price_c", &F::Price, &F::Price, Default | Stored | Snapshot | Option | QuotedInUpdate | Listed},
+        {"totalbatches_c", &F::TotalBatches, &F::TotalBatches, Load | Insert | Shown | Booked, "0"},
+        {"usagedate_c", &F::UsageDate, &F::UsageDate, Load | Shown},
+        {"user_c", &F::User, &F::User, Written},
+        {"modified_c", &F::Modified, &F::Modified, Written},
+    }};
+    return table;
+}
+
 std::string DBFormula::xmlString() const
 {
-    return "<formula_t>"
-        + XmlEncoded("id_c", Id())
-        + XmlEncoded("description_c", Description())
-        + XmlEncoded("usmetric_c", UsMetric())
-        + XmlFloat("maxwateramount_c", MaxWaterAmount())
-        + XmlFloat("watercementratio_c", WaterCementRatio())
-        + XmlFlag("taxable_c", Taxable())
-        + XmlFloat("price_c", Price())
-        + "</formula_t>";
+    return XmlSection(kTable, *this);
 }
 
 bool DBFormula::LoadXmlByEntry(int entry)
@@ -76,74 +71,32 @@ bool DBFormula::LoadXmlById(std::string id)
 
 bool DBFormula::LoadXml(const DBOperation& op, const std::string& where)
 {
-    std::string sql = "SELECT " +
-                      snapshot::SelectItems({{"formula_t/id_c", "formulaid_c"},
-                                             {"formula_t/description_c", "description_c"},
-                                             {"formula_t/usmetric_c", "usmetric_c"},
-                                             {"formula_t/maxwateramount_c", "maxwateramount_c"},
-                                             {"formula_t/watercementratio_c", "watercementratio_c"},
-                                             {"formula_t/taxable_c", "taxable_c"},
-                                             {"formula_t/price_c", "price_c"}}) +
-                      "FROM ticket_t " + where;
-    return op.LoadOne(sql, [&](PgSqlDatabase& db) {
-        using snapshot::Text;
-        Id(Text(db, "formulaid_c"));
-        Description(Text(db, "description_c"));
-        UsMetric(Text(db, "usmetric_c"));
-        MaxWaterAmount(db.GetFloat(0, "maxwateramount_c"));
-        WaterCementRatio(db.GetFloat(0, "watercementratio_c"));
-        Taxable(db.GetBool(0, "taxable_c"));
-        Price(db.GetFloat(0, "price_c"));
-        return true;
-    });
+    return LoadSection(op, kTable, where, *this);
 }
 
 // ---- formula_t ----
 
-// A new formula starts with no batches; its entry comes from the table.
 std::string FormulaInsertSql(const Formula& f)
 {
-    return SqlRow()
-        .Text("id_c", f.Id())
-        .Text("description_c", f.Description())
-        .Text("usmetric_c", f.UsMetric())
-        .Real("maxwateramount_c", f.MaxWaterAmount())
-        .Real("watercementratio_c", f.WaterCementRatio())
-        .Flag("taxable_c", f.Taxable())
-        .Real("price_c", f.Price())
-        .Raw("totalbatches_c", "0")
-        .Text("user_c", f.User())
-        .Text("modified_c", f.Modified())
-        .Insert("formula_t");
+    return WrittenRow(kTable, f, Insert).Insert("formula_t");
 }
 
-// The batch count is booked on the server by finished loads; an edit leaves it.
 std::string FormulaUpdateSql(const Formula& f)
 {
-    return SqlRow()
-        .Text("id_c", f.Id())
-        .Text("description_c", f.Description())
-        .Text("usmetric_c", f.UsMetric())
-        .UpdateReal("maxwateramount_c", f.MaxWaterAmount())
-        .UpdateReal("watercementratio_c", f.WaterCementRatio())
-        .Flag("taxable_c", f.Taxable())
-        .UpdateReal("price_c", f.Price())
-        .Text("user_c", f.User())
-        .Text("modified_c", f.Modified())
-        .Update("formula_t", FormatString("WHERE entry_c = %i", f.Entry()));
+    return WrittenRow(kTable, f, Update).Update("formula_t", FormatString("WHERE entry_c = %i", f.Entry()));
 }
 
 bool DBFormula::LoadDefaults()
 {
     return ApplyDefaults(OPERATION,
-                         "SELECT column_c, default_c FROM formula_w ORDER BY position_c", kDefaults, *this);
+                         "SELECT column_c, default_c FROM formula_w ORDER BY position_c", kTable, *this);
 }
 
 bool DBFormula::LoadByEntry(int entry)
 {
     BEGIN_OPERATION(op);
     Entry(entry);
-    const Fields<Formula> fields = Field<Formula>("id_c", &Formula::Id) + kRow;
+    const Fields<Formula> fields = kTable.Only({"id_c"}) + kTable.With(Load);
     return LoadRecord(op, "SELECT " + Columns(fields, ",") + FormatString(" FROM formula_t WHERE entry_c=%i", entry),
                       fields, *this, [this] { return LoadMatl(Id()); });
 }
@@ -152,7 +105,7 @@ bool DBFormula::LoadById(std::string id)
 {
     BEGIN_OPERATION(op);
     Id(id);
-    const Fields<Formula> fields = Field<Formula>("entry_c", &Formula::Entry) + kRow;
+    const Fields<Formula> fields = kTable.Only({"entry_c"}) + kTable.With(Load);
     return LoadRecord(
         op, "SELECT " + Columns(fields, ",") + " FROM formula_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ")",
         fields, *this, [this] { return LoadMatl(Id()); });
@@ -175,7 +128,7 @@ bool DBFormula::LoadMatl(std::string id)
 bool DBFormula::List(std::vector<Formula>& records)
 {
     BEGIN_OPERATION(op);
-    const Fields<Formula> fields = Fields<Formula>{{"entry_c", &Formula::Entry}, {"id_c", &Formula::Id}} + kRow;
+    const Fields<Formula> fields = kTable.Only({"entry_c", "id_c"}) + kTable.With(Load);
     return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM formula_t ORDER BY id_c", fields, records);
 }
 
@@ -239,7 +192,7 @@ bool DBFormula::Update()
                      FormatString("UPDATE formula_t SET totalbatches_c = COALESCE(totalbatches_c,0) + 1 "
                                   "WHERE entry_c = %i RETURNING totalbatches_c",
                                   Entry()),
-                     kBooked, *this, nullptr, kSaveFailure);
+                     kTable.With(Booked), *this, nullptr, kSaveFailure);
 }
 
 bool DBFormula::Delete()

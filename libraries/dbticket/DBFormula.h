@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DBObject.h"
+#include "RecordColumns.h"
 #include "DBProduct.h"
 #include "Formula.h"
 
@@ -60,6 +61,9 @@ public:
 private:
     bool LoadXml(const DBOperation& op, const std::string& where);
 };
+
+// Every column of formula_t and the formula's snapshot section.
+const RecordTable<Formula>& FormulaTable();
 
 // The statements that store a formula, as functions of the record alone.
 std::string FormulaInsertSql(const Formula& formula);

@@ -11,51 +11,13 @@ namespace {
 constexpr LogFamily kFamily = LogFamily::Spaced;
 const FailureReport kSaveFailure = FailureReport::LogFixed("ERROR SAVING TO DATABASE");
 
-const Fields<Job> kDefaults = {
-    {"id_c", &Job::Id},
-    {"customerid_c", &Job::CustomerId},
-    {"formulaid_c", &Job::FormulaId},
-    {"deliverto_c", &Job::Deliverto},
-    {"street_c", &Job::Street},
-    {"city_c", &Job::City},
-    {"state_c", &Job::State},
-    {"zipcode_c", &Job::Zipcode},
-    {"orderdate_c", &Job::OrderDate},
-    {"instructions_c", &Job::Instructions},
-    {"quantityordered_c", &Job::QuantityOrdered},
-    {"batchsize_c", &Job::Batchsize},
-    {"salestax_c", &Job::SalesTax},
-    {"grandtotal_c", &Job::GrandTotal},
-    {"taxable_c", &Job::Taxable},
-};
+const RecordTable<Job>& kTable = JobTable();
+using col::Insert;
+using col::Load;
+using col::Update;
 
-// Everything after the key column of a single-job load.
-const Fields<Job> kRow = {
-    {"customerid_c", &Job::CustomerId},
-    {"formulaid_c", &Job::FormulaId},
-    {"deliverto_c", &Job::Deliverto},
-    {"street_c", &Job::Street},
-    {"city_c", &Job::City},
-    {"state_c", &Job::State},
-    {"zipcode_c", &Job::Zipcode},
-    {"orderdate_c", &Job::OrderDate},
-    {"deliverdate_c", &Job::DeliverDate},
-    {"delivertime_c", &Job::DeliverTime},
-    {"instructions_c", &Job::Instructions},
-    {"quantityordered_c", &Job::QuantityOrdered},
-    {"quantitydelivered_c", &Job::QuantityDelivered},
-    {"loadsdelivered_c", &Job::LoadsDelivered},
-    {"formulaprice_c", &Job::FormulaPrice},
-    {"batchsize_c", &Job::Batchsize},
-    {"taxable_c", &Job::Taxable},
-    {"salestax_c", &Job::SalesTax},
-    {"grandtotal_c", &Job::GrandTotal},
-};
-
-const Fields<Job> kDelivered = {
-    {"loadsdelivered_c", &Job::LoadsDelivered},
-    {"quantitydelivered_c", &Job::QuantityDelivered},
-};
+// What a finished load adds to, as the server returns it.
+const Fields<Job> kDelivered = kTable.Only({"loadsdelivered_c", "quantitydelivered_c"});
 
 }  // namespace
 
@@ -79,30 +41,46 @@ DBJob::~DBJob()
     DeleteProducts(prod_v);
 }
 
+// The insert writes every column as the update does, the price with its
+// decimals and the sales tax included, except the entry and the deliveries,
+// which only a new job writes: finished loads book them on the server. A
+// snapshot's job names its customer and formula by their own sections.
+const RecordTable<Job>& JobTable()
+{
+    using namespace col;
+    using J = Job;
+    using From = RecordColumn<Job>::ReadFrom;
+    static const RecordTable<Job> table = {"job_t", "job_t", "jobid_c", {
+        {"entry_c", &J::Entry, &J::Entry, Insert},
+        {"id_c", &J::Id, &J::Id, Default | Written | Snapshot | Listed},
+        {"customerid_c", &J::CustomerId, &J::CustomerId, Default | Stored | Snapshot | Listed, From{"customer_t/id_c"}},
+        {"formulaid_c", &J::FormulaId, &J::FormulaId, Default | Stored | Snapshot | Listed, From{"formula_t/id_c"}},
+        {"deliverto_c", &J::Deliverto, &J::Deliverto, Default | Stored | Snapshot | Option | Listed},
+        {"street_c", &J::Street, &J::Street, Default | Stored | Snapshot | Option},
+        {"city_c", &J::City, &J::City, Default | Stored | Snapshot | Option},
+        {"state_c", &J::State, &J::State, Default | Stored | Snapshot | Option},
+        {"zipcode_c", &J::Zipcode, &J::Zipcode, Default | Stored | Snapshot | Option},
+        {"orderdate_c", &J::OrderDate, &J::OrderDate, Default | Stored | Snapshot | Option},
+        {"deliverdate_c", &J::DeliverDate, &J::DeliverDate, Stored | Snapshot | Option},
+        {"delivertime_c", &J::DeliverTime, &J::DeliverTime, Stored | Snapshot | Option},
+        {"instructions_c", &J::Instructions, &J::Instructions, Default | Stored | Snapshot | Option},
+        {"quantityordered_c", &J::QuantityOrdered, &J::QuantityOrdered, Default | Stored | Snapshot | Option},
+        {"quantitydelivered_c", &J::QuantityDelivered, &J::QuantityDelivered, Load | Insert | Snapshot},
+        {"loadsdelivered_c", &J::LoadsDelivered, &J::LoadsDelivered, Load | Insert | Snapshot},
+        {"formulaprice_c", &J::FormulaPrice, &J::FormulaPrice, Stored | Snapshot | Option},
+        {"batchsize_c", &J::Batchsize, &J::Batchsize, Default | Stored | Snapshot | Option},
+        {"taxable_c", &J::Taxable, &J::Taxable, Default | Stored | Snapshot | Option},
+        {"salestax_c", &J::SalesTax, &J::SalesTax, Default | Stored | Snapshot | Option | Percent},
+        {"grandtotal_c", &J::GrandTotal, &J::GrandTotal, Default | Stored | Snapshot | Option},
+        {"user_c", &J::User, &J::User, Written},
+        {"modified_c", &J::Modified, &J::Modified, Written},
+    }};
+    return table;
+}
+
 std::string DBJob::xmlString() const
 {
-    return "<job_t>"
-        + XmlEncoded("id_c", Id())
-        + XmlEncoded("customerid_c", CustomerId())
-        + XmlEncoded("formulaid_c", FormulaId())
-        + XmlEncoded("deliverto_c", Deliverto())
-        + XmlEncoded("street_c", Street())
-        + XmlEncoded("city_c", City())
-        + XmlEncoded("state_c", State())
-        + XmlEncoded("zipcode_c", Zipcode())
-        + XmlEncoded("orderdate_c", OrderDate())
-        + XmlEncoded("deliverdate_c", DeliverDate())
-        + XmlEncoded("delivertime_c", DeliverTime())
-        + XmlEncoded("instructions_c", Instructions())
-        + XmlFloat("quantityordered_c", QuantityOrdered())
-        + XmlFloat("quantitydelivered_c", QuantityDelivered())
-        + XmlInt("loadsdelivered_c", LoadsDelivered())
-        + XmlFloat("formulaprice_c", FormulaPrice())
-        + XmlFloat("batchsize_c", Batchsize())
-        + XmlFlag("taxable_c", Taxable())
-        + XmlFloat("salestax_c", SalesTax())
-        + XmlFloat("grandtotal_c", GrandTotal())
-        + "</job_t>";
+    return XmlSection(kTable, *this);
 }
 
 bool DBJob::LoadXmlByEntry(int entry)
@@ -119,100 +97,19 @@ bool DBJob::LoadXmlById(std::string id)
 
 bool DBJob::LoadXml(const DBOperation& op, const std::string& where)
 {
-    std::string sql = "SELECT " +
-                      snapshot::SelectItems({{"job_t/id_c", "jobid_c"},
-                                             {"customer_t/id_c", "customerid_c"},
-                                             {"formula_t/id_c", "formulaid_c"},
-                                             {"job_t/deliverto_c", "deliverto_c"},
-                                             {"job_t/street_c", "street_c"},
-                                             {"job_t/city_c", "city_c"},
-                                             {"job_t/state_c", "state_c"},
-                                             {"job_t/zipcode_c", "zipcode_c"},
-                                             {"job_t/orderdate_c", "orderdate_c"},
-                                             {"job_t/deliverdate_c", "deliverdate_c"},
-                                             {"job_t/delivertime_c", "delivertime_c"},
-                                             {"job_t/instructions_c", "instructions_c"},
-                                             {"job_t/quantityordered_c", "quantityordered_c"},
-                                             {"job_t/quantitydelivered_c", "quantitydelivered_c"},
-                                             {"job_t/loadsdelivered_c", "loadsdelivered_c"},
-                                             {"job_t/formulaprice_c", "formulaprice_c"},
-                                             {"job_t/batchsize_c", "batchsize_c"},
-                                             {"job_t/taxable_c", "taxable_c"},
-                                             {"job_t/salestax_c", "salestax_c"},
-                                             {"job_t/grandtotal_c", "grandtotal_c"}}) +
-                      "FROM ticket_t " + where;
-    return op.LoadOne(sql, [&](PgSqlDatabase& db) {
-        using snapshot::Text;
-        Id(Text(db, "jobid_c"));
-        CustomerId(Text(db, "customerid_c"));
-        FormulaId(Text(db, "formulaid_c"));
-        Deliverto(Text(db, "deliverto_c"));
-        Street(Text(db, "street_c"));
-        City(Text(db, "city_c"));
-        State(Text(db, "state_c"));
-        Zipcode(Text(db, "zipcode_c"));
-        OrderDate(Text(db, "orderdate_c"));
-        DeliverDate(Text(db, "deliverdate_c"));
-        DeliverTime(Text(db, "delivertime_c"));
-        Instructions(Text(db, "instructions_c"));
-        QuantityOrdered(db.GetFloat(0, "quantityordered_c"));
-        QuantityDelivered(db.GetFloat(0, "quantitydelivered_c"));
-        LoadsDelivered(db.GetInt(0, "loadsdelivered_c"));
-        FormulaPrice(db.GetFloat(0, "formulaprice_c"));
-        Batchsize(db.GetFloat(0, "batchsize_c"));
-        Taxable(db.GetBool(0, "taxable_c"));
-        SalesTax(db.GetFloat(0, "salestax_c"));
-        GrandTotal(db.GetFloat(0, "grandtotal_c"));
-        return true;
-    });
+    return LoadSection(op, kTable, where, *this);
 }
 
 // ---- job_t ----
 
-namespace {
-
-// Every column but the entry: the insert writes them as the update does, the
-// price with its decimals and the sales tax included, except the deliveries,
-// which only a new job writes: finished loads book them on the server.
-SqlRow& JobColumns(SqlRow& row, const Job& j, bool deliveries)
-{
-    row.Text("id_c", j.Id())
-        .Text("customerid_c", j.CustomerId())
-        .Text("formulaid_c", j.FormulaId())
-        .Text("deliverto_c", j.Deliverto())
-        .Text("street_c", j.Street())
-        .Text("city_c", j.City())
-        .Text("state_c", j.State())
-        .Text("zipcode_c", j.Zipcode())
-        .Text("orderdate_c", j.OrderDate())
-        .Text("deliverdate_c", j.DeliverDate())
-        .Text("delivertime_c", j.DeliverTime())
-        .Text("instructions_c", j.Instructions())
-        .Real("quantityordered_c", j.QuantityOrdered());
-    if (deliveries)
-        row.Real("quantitydelivered_c", j.QuantityDelivered()).Int("loadsdelivered_c", j.LoadsDelivered());
-    return row.Real("formulaprice_c", j.FormulaPrice())
-        .Real("batchsize_c", j.Batchsize())
-        .Flag("taxable_c", j.Taxable())
-        .Real("salestax_c", j.SalesTax())
-        .Real("grandtotal_c", j.GrandTotal())
-        .Text("user_c", j.User())
-        .Text("modified_c", j.Modified());
-}
-
-}  // namespace
-
 std::string JobInsertSql(const Job& j)
 {
-    SqlRow row;
-    row.Int("entry_c", j.Entry());
-    return JobColumns(row, j, true).Insert("job_t");
+    return WrittenRow(kTable, j, Insert).Insert("job_t");
 }
 
 std::string JobUpdateSql(const Job& j)
 {
-    SqlRow row;
-    return JobColumns(row, j, false).Update("job_t", FormatString("WHERE entry_c = %i", j.Entry()));
+    return WrittenRow(kTable, j, Update).Update("job_t", FormatString("WHERE entry_c = %i", j.Entry()));
 }
 
 std::string DBJob::LinkId() const
@@ -223,7 +120,7 @@ std::string DBJob::LinkId() const
 bool DBJob::LoadDefaults()
 {
     return ApplyDefaults(OPERATION,
-                         "SELECT column_c, default_c FROM job_w ORDER BY position_c", kDefaults, *this);
+                         "SELECT column_c, default_c FROM job_w ORDER BY position_c", kTable, *this);
 }
 
 bool DBJob::LoadByEntry(int entry)
@@ -249,8 +146,7 @@ bool DBJob::LoadById(std::string id, std::string customerid)
 // stays open.
 bool DBJob::LoadRow(const DBOperation& op, const std::string& where, const std::string& key)
 {
-    const Fields<Job> fields =
-        (key == "id_c" ? Field<Job>("id_c", &Job::Id) : Field<Job>("entry_c", &Job::Entry)) + kRow;
+    const Fields<Job> fields = kTable.Only({key.c_str()}) + kTable.With(Load);
     return LoadRecord(op, "SELECT " + Columns(fields, ",") + where, fields, *this, [this] {
         if (!CustomerId().empty() && !customer->LoadById(CustomerId()))
             return false;
@@ -282,7 +178,7 @@ bool DBJob::LoadProd(std::string id, float)
 bool DBJob::List(std::vector<Job>& records)
 {
     BEGIN_OPERATION(op);
-    const Fields<Job> fields = Fields<Job>{{"entry_c", &Job::Entry}, {"id_c", &Job::Id}} + kRow;
+    const Fields<Job> fields = kTable.Only({"entry_c", "id_c"}) + kTable.With(Load);
     return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM job_t ORDER BY id_c, customerid_c", fields,
                        records);
 }

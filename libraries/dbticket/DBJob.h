@@ -7,6 +7,7 @@
 #include "DBCustomer.h"
 #include "DBFormula.h"
 #include "DBObject.h"
+#include "RecordColumns.h"
 #include "DBProduct.h"
 #include "Job.h"
 
@@ -77,6 +78,9 @@ private:
     bool LoadRow(const DBOperation& op, const std::string& where, const std::string& key);
     bool LoadXml(const DBOperation& op, const std::string& where);
 };
+
+// Every column of job_t and the job's snapshot section.
+const RecordTable<Job>& JobTable();
 
 // The statements that store a job, as functions of the record alone.
 std::string JobInsertSql(const Job& job);

@@ -6,6 +6,8 @@
 #include "FormatString.h"
 #include "XmlElement.h"
 
+const char* const kMaterialTypes[4] = {"agg", "cmt", "admix", "water"};
+
 DBProduct::DBProduct(std::string conninfo)
     : DBObject(std::move(conninfo)),
       amount_c(0.0f),
@@ -24,15 +26,43 @@ DBProduct::DBProduct(std::string conninfo)
 {
 }
 
+// The stock is set when a product is added; it and the usage totals are
+// left to Update afterwards.
+const RecordTable<Product>& ProductTable()
+{
+    using namespace col;
+    using P = Product;
+    static const RecordTable<Product> table = {"product_t", "product_t", "productid_c", {
+        {"entry_c", &P::Entry, &P::Entry, 0},
+        {"id_c", &P::Id, &P::Id, Default | Written | Snapshot | Listed},
+        {"type_c", &P::Type, &P::Type, Default | Stored | Snapshot | Option | Listed},
+        {"description_c", &P::Description, &P::Description, Default | Stored | Snapshot | Option | Listed},
+        {"usmetric_c", &P::UsMetric, &P::UsMetric, Default | Stored | Snapshot | Option},
+        {"unitmeasure_c", &P::UnitMeasure, &P::UnitMeasure, Default | Stored | Snapshot | Option},
+        {"taxable_c", &P::Taxable, &P::Taxable, Default | Stored | Snapshot | Option},
+        {"unitprice_c", &P::UnitPrice, &P::UnitPrice, Default | Stored | Snapshot | Option | Listed},
+        {"balance_c", &P::Balance, &P::Balance, Default | Load | Insert | Shown},
+        {"targetusage1_c", &P::TargetUsage1, &P::TargetUsage1, Load | Shown},
+        {"adjtargetusage1_c", &P::AdjTargetUsage1, &P::AdjTargetUsage1, Load | Shown},
+        {"actualusage1_c", &P::ActualUsage1, &P::ActualUsage1, Load | Shown},
+        {"usage1date_c", &P::Usage1Date, &P::Usage1Date, Load | Shown},
+        {"targetusage2_c", &P::TargetUsage2, &P::TargetUsage2, Load | Shown},
+        {"adjtargetusage2_c", &P::AdjTargetUsage2, &P::AdjTargetUsage2, Load | Shown},
+        {"actualusage2_c", &P::ActualUsage2, &P::ActualUsage2, Load | Shown},
+        {"usage2date_c", &P::Usage2Date, &P::Usage2Date, Load | Shown},
+        {"user_c", &P::User, &P::User, Written},
+        {"modified_c", &P::Modified, &P::Modified, Written},
+    }};
+    return table;
+}
+
+// A product line's elements: the line's element around them is the ticket's.
 std::string DBProduct::xmlString() const
 {
-    return XmlEncoded("id_c", Id())
-        + XmlEncoded("type_c", Type())
-        + XmlEncoded("description_c", Description())
-        + XmlEncoded("usmetric_c", UsMetric())
-        + XmlEncoded("unitmeasure_c", UnitMeasure())
-        + XmlFlag("taxable_c", Taxable())
-        + XmlFloat("unitprice_c", UnitPrice());
+    std::string xml;
+    for (const RecordColumn<Product>& column : ProductTable().With(col::SnapshotOut))
+        xml += XmlColumn(column, *this);
+    return xml;
 }
 
 void DeleteProducts(std::vector<DBProduct*>& list)
@@ -48,91 +78,27 @@ namespace {
 
 constexpr LogFamily kFamily = LogFamily::Compact;
 
-const Fields<Product> kDefaults = {
-    {"id_c", &Product::Id},
-    {"type_c", &Product::Type},
-    {"description_c", &Product::Description},
-    {"usmetric_c", &Product::UsMetric},
-    {"unitmeasure_c", &Product::UnitMeasure},
-    {"taxable_c", &Product::Taxable},
-    {"unitprice_c", &Product::UnitPrice},
-    {"balance_c", &Product::Balance},
-};
-
-// The stock and usage columns, in the order the loads select them.
-const Fields<Product> kUsage = {
-    {"balance_c", &Product::Balance},
-    {"targetusage1_c", &Product::TargetUsage1},
-    {"adjtargetusage1_c", &Product::AdjTargetUsage1},
-    {"actualusage1_c", &Product::ActualUsage1},
-    {"usage1date_c", &Product::Usage1Date},
-    {"targetusage2_c", &Product::TargetUsage2},
-    {"adjtargetusage2_c", &Product::AdjTargetUsage2},
-    {"actualusage2_c", &Product::ActualUsage2},
-    {"usage2date_c", &Product::Usage2Date},
-};
-
-// Everything after the key column of a single-product load.
-const Fields<Product> kRow = Fields<Product>{
-    {"type_c", &Product::Type},
-    {"description_c", &Product::Description},
-    {"usmetric_c", &Product::UsMetric},
-    {"unitmeasure_c", &Product::UnitMeasure},
-    {"taxable_c", &Product::Taxable},
-    {"unitprice_c", &Product::UnitPrice},
-} + kUsage;
-
-// What a booking changes, as the server returns it.
-const Fields<Product> kBooked = {
-    {"balance_c", &Product::Balance},
-    {"targetusage1_c", &Product::TargetUsage1},
-    {"targetusage2_c", &Product::TargetUsage2},
-    {"adjtargetusage1_c", &Product::AdjTargetUsage1},
-    {"adjtargetusage2_c", &Product::AdjTargetUsage2},
-    {"actualusage1_c", &Product::ActualUsage1},
-    {"actualusage2_c", &Product::ActualUsage2},
-};
-
-}  // namespace
-
-namespace {
-
-SqlRow ProductColumns(const Product& p)
-{
-    return SqlRow()
-        .Text("id_c", p.Id())
-        .Text("type_c", p.Type())
-        .Text("description_c", p.Description())
-        .Text("usmetric_c", p.UsMetric())
-        .Text("unitmeasure_c", p.UnitMeasure())
-        .Flag("taxable_c", p.Taxable())
-        .Real("unitprice_c", p.UnitPrice());
-}
+const RecordTable<Product>& kTable = ProductTable();
+using col::Insert;
+using col::Load;
+using col::Update;
 
 }  // namespace
 
 std::string ProductInsertSql(const Product& p)
 {
-    return ProductColumns(p)
-        .Real("balance_c", p.Balance())
-        .Text("user_c", p.User())
-        .Text("modified_c", p.Modified())
-        .Insert("product_t");
+    return WrittenRow(kTable, p, Insert).Insert("product_t");
 }
 
-// The stock and the usage totals are left to Update.
 std::string ProductUpdateSql(const Product& p)
 {
-    return ProductColumns(p)
-        .Text("user_c", p.User())
-        .Text("modified_c", p.Modified())
-        .Update("product_t", FormatString("WHERE entry_c = %i", p.Entry()));
+    return WrittenRow(kTable, p, Update).Update("product_t", FormatString("WHERE entry_c = %i", p.Entry()));
 }
 
 bool DBProduct::LoadDefaults()
 {
     return ApplyDefaults(OPERATION,
-                         "SELECT column_c, default_c FROM product_w ORDER BY position_c", kDefaults,
+                         "SELECT column_c, default_c FROM product_w ORDER BY position_c", kTable,
                          *this);
 }
 
@@ -140,7 +106,7 @@ bool DBProduct::LoadByEntry(int entry)
 {
     BEGIN_OPERATION(op);
     Entry(entry);
-    const Fields<Product> fields = Field<Product>("id_c", &Product::Id) + kRow;
+    const Fields<Product> fields = kTable.Only({"id_c"}) + kTable.With(Load);
     return LoadRecord(op,
                       "SELECT " + Columns(fields, ", ") + FormatString(" FROM product_t WHERE entry_c=%i", entry),
                       fields, *this);
@@ -150,7 +116,7 @@ bool DBProduct::LoadById(std::string id)
 {
     BEGIN_OPERATION(op);
     Id(id);
-    const Fields<Product> fields = Field<Product>("entry_c", &Product::Entry) + kRow;
+    const Fields<Product> fields = kTable.Only({"entry_c"}) + kTable.With(Load);
     return LoadRecord(op,
                       "SELECT " + Columns(fields, ", ") + " FROM product_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ")",
                       fields, *this);
@@ -159,7 +125,7 @@ bool DBProduct::LoadById(std::string id)
 bool DBProduct::List(std::vector<Product>& records)
 {
     BEGIN_OPERATION(op);
-    const Fields<Product> fields = Fields<Product>{{"entry_c", &Product::Entry}, {"id_c", &Product::Id}} + kRow;
+    const Fields<Product> fields = kTable.Only({"entry_c", "id_c"}) + kTable.With(Load);
     return LoadRecords(op, "SELECT " + Columns(fields, ", ") + " FROM product_t ORDER BY id_c", fields, records);
 }
 
@@ -205,12 +171,15 @@ bool DBProduct::Update(std::string, std::string, std::string, int, float target,
     BEGIN_OPERATION(op);
     Progress("PRODUCT UPDATE\nGET CURRENT VALUES\n");
     // A missing row is no error: the booking goes on with the values in memory.
-    if (!LoadRecord(op, "SELECT " + Columns(kUsage, ", ") + FormatString(" FROM product_t WHERE entry_c=%i", Entry()),
-                    kUsage, *this))
+    const Fields<Product> usage = kTable.With(col::Shown);
+    if (!LoadRecord(op, "SELECT " + Columns(usage, ", ") + FormatString(" FROM product_t WHERE entry_c=%i", Entry()),
+                    usage, *this))
         return false;
     Progress("UPDATE VALUES\n");
     // The server adds to the stored totals, so two tickets booking the same
     // product at once both count; the stored result comes back.
+    const Fields<Product> totals = kTable.Only({"balance_c", "targetusage1_c", "targetusage2_c", "adjtargetusage1_c",
+                                                "adjtargetusage2_c", "actualusage1_c", "actualusage2_c"});
     std::string sql = FormatString("UPDATE product_t SET balance_c = COALESCE(balance_c,0) - %f, "
                                    "targetusage1_c = COALESCE(targetusage1_c,0) + %f, "
                                    "targetusage2_c = COALESCE(targetusage2_c,0) + %f, "
@@ -220,8 +189,8 @@ bool DBProduct::Update(std::string, std::string, std::string, int, float target,
                                    "actualusage2_c = COALESCE(actualusage2_c,0) + %f "
                                    "WHERE entry_c = %i RETURNING ",
                                    actual, target, target, adjustedtarget, adjustedtarget, actual, actual, Entry()) +
-                      Columns(kBooked, ", ");
-    bool booked = BookUsage(op, sql, kBooked, *this, [&] {
+                      Columns(totals, ", ");
+    bool booked = BookUsage(op, sql, totals, *this, [&] {
         Balance(Balance() - actual);
         TargetUsage1(TargetUsage1() + target);
         TargetUsage2(TargetUsage2() + target);

@@ -5,11 +5,15 @@
 #include <vector>
 
 #include "DBObject.h"
+#include "RecordColumns.h"
 #include "Product.h"
 
+// The types of product that are materials, in the order a batch lists them;
+// a product of any other type is an extra product sold with the load.
+extern const char* const kMaterialTypes[4];
+
 // A product record joined to the database, carrying also the batching figures
-// of one line of a batch: a material ("agg", "cmt", "admix", "water") or an
-// extra product sold with the load.
+// of one line of a batch: a material or an extra product.
 class DBProduct : public DBObject, public Product {
 public:
     explicit DBProduct(std::string conninfo);
@@ -58,6 +62,9 @@ public:
 };
 
 // The statements that store a product, as functions of the record alone.
+// Every column of product_t and of a product's part of a snapshot line.
+const RecordTable<Product>& ProductTable();
+
 std::string ProductInsertSql(const Product& product);
 std::string ProductUpdateSql(const Product& product);
 

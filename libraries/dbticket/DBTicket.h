@@ -213,6 +213,12 @@ private:
 
 // The statements that queue a batch and store a ticket, as functions of the
 // record alone.
+// Every column of a ticket: the snapshot's batch section, the batch and
+// ticket rows, the defaults.
+const RecordTable<DBTicket>& TicketTable();
+// The columns a snapshot's material and product lines add to the product's.
+const RecordTable<DBProduct>& LineTable();
+
 std::string BatchInsertSql(const Ticket& batch);
 std::string BatchUpdateSql(const Ticket& batch);
 std::string TicketInsertSql(const DBTicket& ticket);

@@ -10,74 +10,21 @@
 
 namespace {
 
-const Fields<Ticket> kDefaults = {
-    {"id_c", &Ticket::Id},
-    {"ordernumber_c", &Ticket::OrderNumber},
-    {"timetobatch_c", &Ticket::TimeToBatch},
-    {"jobid_c", &Ticket::JobId},
-    {"customerid_c", &Ticket::CustomerId},
-    {"formulaid_c", &Ticket::FormulaId},
-    {"truckid_c", &Ticket::TruckId},
-    {"batchsize_c", &Ticket::Batchsize},
-    {"returned_c", &Ticket::Returned},
-    {"watertrim_c", &Ticket::WaterTrim},
-    {"mixer_c", &Ticket::Mixer},
-    {"cycles_c", &Ticket::Cycles},
-    {"salestax_c", &Ticket::SalesTax},
-    {"printweights_c", &Ticket::PrintWeights},
-    {"printprices_c", &Ticket::PrintPrices},
-    {"printticket_c", &Ticket::PrintTicket},
-    {"deliverto_c", &Ticket::Deliverto},
-    {"street_c", &Ticket::Street},
-    {"city_c", &Ticket::City},
-    {"state_c", &Ticket::State},
-    {"zipcode_c", &Ticket::Zipcode},
-    {"instructions_c", &Ticket::Instructions},
-    {"driver_c", &Ticket::Driver},
-    {"plant_c", &Ticket::Plant},
-};
-
-// The batch columns before timecreated_c, which is selected but not read...
-const Fields<Ticket> kQueued = {
-    {"ordernumber_c", &Ticket::OrderNumber},
-    {"timetobatch_c", &Ticket::TimeToBatch},
-};
-
-// ...and after it.
-const Fields<Ticket> kBatch = {
-    {"customerid_c", &Ticket::CustomerId},
-    {"jobid_c", &Ticket::JobId},
-    {"formulaid_c", &Ticket::FormulaId},
-    {"truckid_c", &Ticket::TruckId},
-    {"batchsize_c", &Ticket::Batchsize},
-    {"returned_c", &Ticket::Returned},
-    {"watertrim_c", &Ticket::WaterTrim},
-    {"mixer_c", &Ticket::Mixer},
-    {"cycles_c", &Ticket::Cycles},
-    {"salestax_c", &Ticket::SalesTax},
-    {"printweights_c", &Ticket::PrintWeights},
-    {"printprices_c", &Ticket::PrintPrices},
-    {"printticket_c", &Ticket::PrintTicket},
-    {"subtotal_c", &Ticket::Subtotal},
-    {"tax_c", &Ticket::Tax},
-    {"total_c", &Ticket::Total},
-    {"deliverto_c", &Ticket::Deliverto},
-    {"street_c", &Ticket::Street},
-    {"city_c", &Ticket::City},
-    {"state_c", &Ticket::State},
-    {"zipcode_c", &Ticket::Zipcode},
-    {"instructions_c", &Ticket::Instructions},
-    {"driver_c", &Ticket::Driver},
-    {"formulaprice_c", &Ticket::FormulaPrice},
-    {"plant_c", &Ticket::Plant},
-};
+// The batch_t row as the loads select it, after their key column: the queue
+// times, then timecreated_c, which is selected but not read, then the rest.
+const Fields<Ticket> kQueued = Narrowed<Ticket>(TicketTable().Only({"ordernumber_c", "timetobatch_c"}));
+const Fields<Ticket> kBatch = Narrowed<Ticket>(TicketTable().Only(
+    {"customerid_c", "jobid_c", "formulaid_c", "truckid_c", "batchsize_c", "returned_c", "watertrim_c", "mixer_c",
+     "cycles_c", "salestax_c", "printweights_c", "printprices_c", "printticket_c", "subtotal_c", "tax_c", "total_c",
+     "deliverto_c", "street_c", "city_c", "state_c", "zipcode_c", "instructions_c", "driver_c", "formulaprice_c",
+     "plant_c"}));
 
 }  // namespace
 
 bool DBTicket::LoadDefaults()
 {
     return ApplyDefaults(OPERATION, "SELECT column_c, default_c FROM ticket_w ORDER BY position_c",
-                         kDefaults, *this);
+                         TicketTable(), *this);
 }
 
 bool DBTicket::LoadByEntry(int entry)
@@ -98,8 +45,7 @@ bool DBTicket::LoadById(std::string id)
 bool DBTicket::ListBatches(std::vector<Ticket>& records)
 {
     BEGIN_OPERATION(op);
-    const Fields<Ticket> fields =
-        Fields<Ticket>{{"entry_c", &Ticket::Entry}, {"id_c", &Ticket::Id}} + kQueued + kBatch;
+    const Fields<Ticket> fields = Narrowed<Ticket>(TicketTable().Only({"entry_c", "id_c"})) + kQueued + kBatch;
     return LoadRecords(op, "SELECT " + Columns(fields, ",") + " FROM batch_t ORDER BY entry_c", fields, records);
 }
 
@@ -107,8 +53,7 @@ bool DBTicket::ListBatches(std::vector<Ticket>& records)
 // master records and lines while the row's connection stays open.
 bool DBTicket::LoadBatch(const DBOperation& op, const std::string& key, const std::string& where)
 {
-    const Field<Ticket> keyField = key == "id_c" ? Field<Ticket>("id_c", &Ticket::Id)
-                                                 : Field<Ticket>("entry_c", &Ticket::Entry);
+    const Fields<Ticket> keyField = Narrowed<Ticket>(TicketTable().Only({key.c_str()}));
     const Fields<Ticket> fields = keyField + kQueued + kBatch;
     std::string sql = "SELECT " + Columns(keyField + kQueued, ",") + ",timecreated_c," + Columns(kBatch, ",") + where;
     return LoadRecord(op, sql, fields, *this, [this] {
@@ -132,7 +77,7 @@ bool DBTicket::LoadMatl(std::string id, float batchsize)
 {
     BEGIN_OPERATION(op);
     DeleteProducts(matl_v);
-    for (const char* type : {"agg", "cmt", "admix", "water"}) {
+    for (const char* type : kMaterialTypes) {
         std::string sql = "SELECT productid_c,amount_c,position_c FROM productlinker_t, product_t WHERE "
                           "LOWER(linkid_c)=LOWER(" +
                           SqlQuote(id) + ") AND LOWER(productid_c)=LOWER(id_c) AND type_c='" + type +

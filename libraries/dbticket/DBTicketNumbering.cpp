@@ -40,14 +40,7 @@ bool DBTicket::UpdateCounters()
 {
     BEGIN_OPERATION(op);
     std::string where = FormatString("WHERE plant_c=%d", Plant());
-    bool counted = op.Run(DBOperation::Kind::Tuples,
-                          "SELECT loadsdelivered_c,yardsdelivered_c FROM batchcounter_t " + where,
-                          [&](PgSqlDatabase& db) {
-                              if (db.Tuples() == 1)
-                                  return true;
-                              ErrorMsg(db.ErrorMessage());
-                              return false;
-                          },
+    bool counted = op.One("SELECT loadsdelivered_c,yardsdelivered_c FROM batchcounter_t " + where, nullptr,
                           FailureReport::StoreOnly());
     if (!counted)
         return false;

@@ -12,53 +12,25 @@ namespace {
 
 const FailureReport kSaveFailure = FailureReport::LogFixed("ERROR SAVING TO DATABASE");
 
-// The columns from id_c to driver_c, which the insert and the update share.
-SqlRow& BatchColumns(SqlRow& row, const Ticket& t)
-{
-    return row.Text("id_c", t.Id())
-        .Text("ordernumber_c", t.OrderNumber())
-        .Text("timetobatch_c", t.TimeToBatch())
-        .Text("jobid_c", t.JobId())
-        .Text("customerid_c", t.CustomerId())
-        .Text("formulaid_c", t.FormulaId())
-        .Text("truckid_c", t.TruckId())
-        .Real("batchsize_c", t.Batchsize())
-        .Real("returned_c", t.Returned())
-        .Real("watertrim_c", t.WaterTrim())
-        .Int("mixer_c", t.Mixer())
-        .Int("cycles_c", t.Cycles())
-        .Real("salestax_c", t.SalesTax())
-        .Flag("printweights_c", t.PrintWeights())
-        .Flag("printprices_c", t.PrintPrices())
-        .Flag("printticket_c", t.PrintTicket())
-        .Money("subtotal_c", t.Subtotal())
-        .Money("tax_c", t.Tax())
-        .Money("total_c", t.Total())
-        .Text("deliverto_c", t.Deliverto())
-        .Text("street_c", t.Street())
-        .Text("city_c", t.City())
-        .Text("state_c", t.State())
-        .Text("zipcode_c", t.Zipcode())
-        .Text("instructions_c", t.Instructions())
-        .Text("driver_c", t.Driver());
-}
+// The batch_t row as the insert and the update write it, after the entry the
+// insert begins with.
+const Fields<Ticket> kBatchRow = Narrowed<Ticket>(TicketTable().Only(
+    {"id_c", "ordernumber_c", "timetobatch_c", "jobid_c", "customerid_c", "formulaid_c", "truckid_c", "batchsize_c",
+     "returned_c", "watertrim_c", "mixer_c", "cycles_c", "salestax_c", "printweights_c", "printprices_c",
+     "printticket_c", "subtotal_c", "tax_c", "total_c", "deliverto_c", "street_c", "city_c", "state_c", "zipcode_c",
+     "instructions_c", "driver_c", "formulaprice_c", "plant_c"}));
 
 }  // namespace
 
 std::string BatchInsertSql(const Ticket& t)
 {
-    SqlRow row;
-    row.Int("entry_c", t.Entry());
-    return BatchColumns(row, t).Money("formulaprice_c", t.FormulaPrice()).Int("plant_c", t.Plant()).Insert("batch_t");
+    const Fields<Ticket> entry = Narrowed<Ticket>(TicketTable().Only({"entry_c"}));
+    return WrittenRow(entry + kBatchRow, t, col::Insert).Insert("batch_t");
 }
 
 std::string BatchUpdateSql(const Ticket& t)
 {
-    SqlRow row;
-    return BatchColumns(row, t)
-        .UpdateReal("formulaprice_c", t.FormulaPrice())
-        .Int("plant_c", t.Plant())
-        .Update("batch_t", FormatString("WHERE entry_c = %i", t.Entry()));
+    return WrittenRow(kBatchRow, t, col::Update).Update("batch_t", FormatString("WHERE entry_c = %i", t.Entry()));
 }
 
 bool DBTicket::Batch(bool update)

@@ -8,33 +8,11 @@ namespace {
 
 constexpr LogFamily kFamily = LogFamily::Compact;
 
-const Fields<Truck> kDefaults = {
-    {"id_c", &Truck::Id},
-    {"driver_c", &Truck::Driver},
-    {"cellphone_c", &Truck::Cellphone},
-    {"dischargerate_c", &Truck::DischargeRate},
-    {"dischargecode_c", &Truck::DischargeCode},
-    {"maxloadsize_c", &Truck::MaxLoadSize},
-};
-
-// Everything after the key column of a single-truck load.
-const Fields<Truck> kRow = {
-    {"driver_c", &Truck::Driver},
-    {"cellphone_c", &Truck::Cellphone},
-    {"dischargerate_c", &Truck::DischargeRate},
-    {"dischargecode_c", &Truck::DischargeCode},
-    {"maxloadsize_c", &Truck::MaxLoadSize},
-    {"loadsdelivered_c", &Truck::LoadsDelivered},
-    {"yardsdelivered_c", &Truck::YardsDelivered},
-    {"usagedate_c", &Truck::UsageDate},
-    {"user_c", &Truck::User},
-    {"modified_c", &Truck::Modified},
-};
-
-const Fields<Truck> kDelivered = {
-    {"loadsdelivered_c", &Truck::LoadsDelivered},
-    {"yardsdelivered_c", &Truck::YardsDelivered},
-};
+const RecordTable<Truck>& kTable = TruckTable();
+using col::Booked;
+using col::Insert;
+using col::Load;
+using col::Update;
 
 }  // namespace
 
@@ -42,19 +20,35 @@ DBTruck::DBTruck(std::string conninfo) : DBObject(std::move(conninfo))
 {
 }
 
+// The delivery counters and the usage date are left to Update; the trip
+// fields belong to the snapshot alone.
+const RecordTable<Truck>& TruckTable()
+{
+    using namespace col;
+    using T = Truck;
+    static const RecordTable<Truck> table = {"truck_t", "truck_t", "truckid_c", {
+        {"entry_c", &T::Entry, &T::Entry, 0},
+        {"id_c", &T::Id, &T::Id, Default | Written | Snapshot | Listed},
+        {"driver_c", &T::Driver, &T::Driver, Default | Stored | Snapshot | Option | Listed},
+        {"cellphone_c", &T::Cellphone, &T::Cellphone, Default | Stored | Snapshot | Option},
+        {"dischargerate_c", &T::DischargeRate, &T::DischargeRate, Default | Stored | Snapshot | Option},
+        {"dischargecode_c", &T::DischargeCode, &T::DischargeCode, Default | Stored | Snapshot | Option},
+        {"maxloadsize_c", &T::MaxLoadSize, &T::MaxLoadSize, Default | Stored | Snapshot | Option | Listed},
+        {"onjob_c", &T::OnJob, &T::OnJob, Snapshot},
+        {"offjob_c", &T::OffJob, &T::OffJob, Snapshot},
+        {"leftover_c", &T::LeftOver, &T::LeftOver, Snapshot},
+        {"loadsdelivered_c", &T::LoadsDelivered, &T::LoadsDelivered, Load | Shown | Booked},
+        {"yardsdelivered_c", &T::YardsDelivered, &T::YardsDelivered, Load | Shown | Booked},
+        {"usagedate_c", &T::UsageDate, &T::UsageDate, Load | Shown},
+        {"user_c", &T::User, &T::User, Stored | Shown},
+        {"modified_c", &T::Modified, &T::Modified, Stored | Shown},
+    }};
+    return table;
+}
+
 std::string DBTruck::xmlString() const
 {
-    return "<truck_t>"
-        + XmlEncoded("id_c", Id())
-        + XmlEncoded("driver_c", Driver())
-        + XmlEncoded("cellphone_c", Cellphone())
-        + XmlFloat("dischargerate_c", DischargeRate())
-        + XmlInt("dischargecode_c", DischargeCode())
-        + XmlFloat("maxloadsize_c", MaxLoadSize())
-        + XmlEncoded("onjob_c", OnJob())
-        + XmlEncoded("offjob_c", OffJob())
-        + XmlFloat("leftover_c", LeftOver())
-        + "</truck_t>";
+    return XmlSection(kTable, *this);
 }
 
 bool DBTruck::LoadXmlByEntry(int entry)
@@ -69,76 +63,35 @@ bool DBTruck::LoadXmlById(std::string id)
     return LoadXml(op, snapshot::WhereId(id));
 }
 
+// Decoded like every other snapshot text, so a driver O'Brien stays O'Brien.
 bool DBTruck::LoadXml(const DBOperation& op, const std::string& where)
 {
-    std::string sql = "SELECT " +
-                      snapshot::SelectItems({{"truck_t/id_c", "truckid_c"},
-                                             {"truck_t/driver_c", "driver_c"},
-                                             {"truck_t/cellphone_c", "cellphone_c"},
-                                             {"truck_t/dischargerate_c", "dischargerate_c"},
-                                             {"truck_t/dischargecode_c", "dischargecode_c"},
-                                             {"truck_t/maxloadsize_c", "maxloadsize_c"},
-                                             {"truck_t/onjob_c", "onjob_c"},
-                                             {"truck_t/offjob_c", "offjob_c"},
-                                             {"truck_t/leftover_c", "leftover_c"}}) +
-                      "FROM ticket_t " + where;
-    // Decoded like every other snapshot text, so a driver O'Brien stays O'Brien.
-    return op.LoadOne(sql, [&](PgSqlDatabase& db) {
-        using snapshot::Text;
-        Id(Text(db, "truckid_c"));
-        Driver(Text(db, "driver_c"));
-        Cellphone(Text(db, "cellphone_c"));
-        DischargeRate(db.GetFloat(0, "dischargerate_c"));
-        DischargeCode(db.GetInt(0, "dischargecode_c"));
-        MaxLoadSize(db.GetFloat(0, "maxloadsize_c"));
-        OnJob(Text(db, "onjob_c"));
-        OffJob(Text(db, "offjob_c"));
-        LeftOver(db.GetFloat(0, "leftover_c"));
-        return true;
-    });
+    return LoadSection(op, kTable, where, *this);
 }
 
 // ---- truck_t ----
 
-namespace {
-
-// The delivery counters and the usage date are left to Update.
-SqlRow TruckColumns(const Truck& t)
-{
-    return SqlRow()
-        .Text("id_c", t.Id())
-        .Text("driver_c", t.Driver())
-        .Text("cellphone_c", t.Cellphone())
-        .Real("dischargerate_c", t.DischargeRate())
-        .Int("dischargecode_c", t.DischargeCode())
-        .Real("maxloadsize_c", t.MaxLoadSize())
-        .Text("user_c", t.User())
-        .Text("modified_c", t.Modified());
-}
-
-}  // namespace
-
 std::string TruckInsertSql(const Truck& t)
 {
-    return TruckColumns(t).Insert("truck_t");
+    return WrittenRow(kTable, t, Insert).Insert("truck_t");
 }
 
 std::string TruckUpdateSql(const Truck& t)
 {
-    return TruckColumns(t).Update("truck_t", FormatString("WHERE entry_c = %i", t.Entry()));
+    return WrittenRow(kTable, t, Update).Update("truck_t", FormatString("WHERE entry_c = %i", t.Entry()));
 }
 
 bool DBTruck::LoadDefaults()
 {
     return ApplyDefaults(OPERATION,
-                         "SELECT column_c, default_c FROM truck_w ORDER BY position_c", kDefaults, *this);
+                         "SELECT column_c, default_c FROM truck_w ORDER BY position_c", kTable, *this);
 }
 
 bool DBTruck::LoadByEntry(int entry)
 {
     BEGIN_OPERATION(op);
     Entry(entry);
-    const Fields<Truck> fields = Field<Truck>("id_c", &Truck::Id) + kRow;
+    const Fields<Truck> fields = kTable.Only({"id_c"}) + kTable.With(Load);
     return LoadRecord(op, "SELECT " + Columns(fields, ", ") + FormatString(" FROM truck_t WHERE entry_c=%i", entry),
                       fields, *this);
 }
@@ -147,7 +100,7 @@ bool DBTruck::LoadById(std::string id)
 {
     BEGIN_OPERATION(op);
     Id(id);
-    const Fields<Truck> fields = Field<Truck>("entry_c", &Truck::Entry) + kRow;
+    const Fields<Truck> fields = kTable.Only({"entry_c"}) + kTable.With(Load);
     return LoadRecord(op,
                       "SELECT " + Columns(fields, ", ") + " FROM truck_t WHERE LOWER(id_c)=LOWER(" + SqlQuote(id) + ")",
                       fields, *this);
@@ -156,7 +109,7 @@ bool DBTruck::LoadById(std::string id)
 bool DBTruck::List(std::vector<Truck>& records)
 {
     BEGIN_OPERATION(op);
-    const Fields<Truck> fields = Fields<Truck>{{"entry_c", &Truck::Entry}, {"id_c", &Truck::Id}} + kRow;
+    const Fields<Truck> fields = kTable.Only({"entry_c", "id_c"}) + kTable.With(Load);
     return LoadRecords(op, "SELECT " + Columns(fields, ", ") + " FROM truck_t ORDER BY id_c", fields, records);
 }
 
@@ -200,7 +153,7 @@ bool DBTruck::NextEntry()
 bool DBTruck::Update(float yards)
 {
     BEGIN_OPERATION(op);
-    const Fields<Truck> current = kDelivered + Fields<Truck>{{"usagedate_c", &Truck::UsageDate}};
+    const Fields<Truck> current = kTable.With(Booked) + kTable.Only({"usagedate_c"});
     if (!LoadRecord(op, "SELECT " + Columns(current, ", ") + FormatString(" FROM truck_t WHERE entry_c=%i", Entry()),
                     current, *this))
         return false;
@@ -209,8 +162,8 @@ bool DBTruck::Update(float yards)
     std::string sql = FormatString("UPDATE truck_t SET loadsdelivered_c = COALESCE(loadsdelivered_c,0) + 1, "
                                    "yardsdelivered_c = COALESCE(yardsdelivered_c,0) + %f WHERE entry_c = %i RETURNING ",
                                    yards, Entry()) +
-                      Columns(kDelivered, ", ");
-    return BookUsage(op, sql, kDelivered, *this, [&] {
+                      Columns(kTable.With(Booked), ", ");
+    return BookUsage(op, sql, kTable.With(Booked), *this, [&] {
         LoadsDelivered(LoadsDelivered() + 1);
         YardsDelivered(YardsDelivered() + yards);
     });

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DBObject.h"
+#include "RecordColumns.h"
 #include "Truck.h"
 
 class DBOperation;
@@ -45,6 +46,9 @@ public:
 private:
     bool LoadXml(const DBOperation& op, const std::string& where);
 };
+
+// Every column of truck_t and the truck's snapshot section.
+const RecordTable<Truck>& TruckTable();
 
 // The statements that store a truck, as functions of the record alone.
 std::string TruckInsertSql(const Truck& truck);

@@ -14,7 +14,10 @@ namespace {
 
 bool IsMaterialType(const std::string& type)
 {
-    return type == "agg" || type == "cmt" || type == "admix" || type == "water";
+    for (const char* material : kMaterialTypes)
+        if (type == material)
+            return true;
+    return false;
 }
 
 // Every product by identifier, read once: lines name products in any
@@ -156,7 +159,7 @@ void List(const Kind<DB, R>& kind, Context& ctx, const Args&)
     for (const R& record : records) {
         rows.emplace_back();
         for (const Column<R>& column : kind.listed)
-            rows.back().push_back(column.get(record).Shown());
+            rows.back().push_back(Shown(column.get(record)));
     }
     ctx.out << AlignedTable(rows);
 }
@@ -217,30 +220,19 @@ std::function<void(DB&, const Args&)> LoadBy(const std::string& kind)
 
 Kind<DBProduct, Product> ProductKind()
 {
-    Columns<Product> shown = records::kProduct;
-    shown.insert(shown.end(), records::kProductUsage.begin(), records::kProductUsage.end());
-    return {"product", shown,
-            {{"id", &Product::Id}, {"type", &Product::Type}, {"description", &Product::Description},
-             {"unitprice", &Product::UnitPrice}},
+    return {"product", ShownColumns(ProductTable()), Taken(ProductTable(), col::Listed),
             {}, LoadBy<DBProduct>("product"), nullptr, nullptr, nullptr};
 }
 
 Kind<DBCustomer, Customer> CustomerKind()
 {
-    Columns<Customer> shown = records::kCustomer;
-    shown.insert(shown.end(), records::kCustomerUsage.begin(), records::kCustomerUsage.end());
-    return {"customer", shown,
-            {{"id", &Customer::Id}, {"name", &Customer::Name}, {"city", &Customer::City},
-             {"phone", &Customer::Phone}},
+    return {"customer", ShownColumns(CustomerTable()), Taken(CustomerTable(), col::Listed),
             {}, LoadBy<DBCustomer>("customer"), nullptr, nullptr, nullptr};
 }
 
 Kind<DBTruck, Truck> TruckKind()
 {
-    Columns<Truck> shown = records::kTruck;
-    shown.insert(shown.end(), records::kTruckUsage.begin(), records::kTruckUsage.end());
-    return {"truck", shown,
-            {{"id", &Truck::Id}, {"driver", &Truck::Driver}, {"maxloadsize", &Truck::MaxLoadSize}},
+    return {"truck", ShownColumns(TruckTable()), Taken(TruckTable(), col::Listed),
             {}, LoadBy<DBTruck>("truck"), nullptr, nullptr, nullptr};
 }
 
@@ -255,11 +247,8 @@ std::string MaterialLines(const std::vector<DBProduct*>& list)
 
 Kind<DBFormula, Formula> FormulaKind()
 {
-    Columns<Formula> shown = records::kFormula;
-    shown.insert(shown.end(), records::kFormulaUsage.begin(), records::kFormulaUsage.end());
     Kind<DBFormula, Formula> kind{
-        "formula", shown,
-        {{"id", &Formula::Id}, {"description", &Formula::Description}, {"price", &Formula::Price}},
+        "formula", ShownColumns(FormulaTable()), Taken(FormulaTable(), col::Listed),
         {{"material", "PRODUCT=AMOUNT", "a material per unit of concrete; the first replaces them all", true}},
         // A formula without materials loads with a failure and no message;
         // it is there all the same.
@@ -282,11 +271,9 @@ Kind<DBFormula, Formula> FormulaKind()
 
 Kind<DBJob, Job> JobKind()
 {
-    Columns<Job> shown = records::kJob;
+    // The customer and the formula are options of their own: they name records.
     Kind<DBJob, Job> kind{
-        "job", shown,
-        {{"id", &Job::Id}, {"customerid", &Job::CustomerId}, {"formulaid", &Job::FormulaId},
-         {"deliverto", &Job::Deliverto}},
+        "job", ShownColumns(JobTable()), Taken(JobTable(), col::Listed),
         {{"customer", "CUSTOMER", "the job's customer; with the identifier it names the job", false, true},
          {"formula", "FORMULA", "the formula the job's loads are made of", false},
          {"product", "PRODUCT=AMOUNT[@PRICE]", "an extra product of every load; the first replaces them all", true}},

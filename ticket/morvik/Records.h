@@ -8,9 +8,14 @@
 
 #include "Cli.h"
 #include "Customer.h"
+#include "DBCustomer.h"
+#include "DBFormula.h"
+#include "DBJob.h"
 #include "DBProduct.h"
+#include "DBTruck.h"
 #include "DBTicket.h"
 #include "DBTicketHistory.h"
+#include "RecordColumns.h"
 #include "Formula.h"
 #include "Job.h"
 #include "Output.h"
@@ -22,23 +27,11 @@
 // once here.
 
 // One field's value, typed as its column is.
-struct FieldValue {
-    enum Kind { Text, Real, Double, Integer, Flag } kind;
-    std::string text;
-    double real = 0;
-    long integer = 0;
-    bool flag = false;
+using FieldValue = ColumnValue;
 
-    FieldValue(std::string v) : kind(Text), text(std::move(v)) {}
-    FieldValue(float v) : kind(Real), real(v) {}
-    FieldValue(double v) : kind(Double), real(v) {}
-    FieldValue(int v) : kind(Integer), integer(v) {}
-    FieldValue(bool v) : kind(Flag), flag(v) {}
-
-    // The value on one line of a "name: value" listing; flags as t and f.
-    std::string Shown() const;
-    void Write(JsonWriter& json) const;
-};
+// The value on one line of a "name: value" listing; flags as t and f.
+std::string Shown(const FieldValue& value);
+void WriteValue(JsonWriter& json, const FieldValue& value);
 
 // A field read from a record: a getter or a data member. Given a setter as
 // well, it is also an option "--name VALUE" of the commands that write the
@@ -46,6 +39,21 @@ struct FieldValue {
 // strictly the text converts.
 template <class R>
 struct Column {
+    // A column of the record's table, named without "_c"; an option when
+    // the table says so.
+    Column(const RecordColumn<R>& column) : name(column.Name()), get(column.get)
+    {
+        if (!column.Has(col::Option))
+            return;
+        if (column.Has(col::Percent))
+            set = [put = column.set, what = "--" + name](R& r, const std::string& text) {
+                put(r, ParsePercent(what, text));
+            };
+        else
+            set = [put = column.set, kind = column.kind, what = "--" + name](R& r, const std::string& text) {
+                put(r, Parsed(kind, what, text));
+            };
+    }
     template <class T>
     Column(const char* name, T (R::*getter)() const)
         : name(name), get([getter](const R& r) { return FieldValue((r.*getter)()); })
@@ -66,17 +74,30 @@ struct Column {
            V (*parse)(const std::string&, const std::string&))
         : Column(name, getter)
     {
-        set = [name, setter, parse](R& r, const std::string& text) {
-            (r.*setter)(parse(std::string("--") + name, text));
+        set = [what = "--" + this->name, setter, parse](R& r, const std::string& text) {
+            (r.*setter)(parse(what, text));
         };
     }
 
-    const char* name;
+    std::string name;
     std::function<FieldValue(const R&)> get;
     // Empty for a field no option sets.
     std::function<void(R&, const std::string&)> set;
 
 private:
+    // The conversion the column's type says: every float a record holds is
+    // an amount, a price or a rate, none negative.
+    static FieldValue Parsed(FieldValue::Kind kind, const std::string& what, const std::string& text)
+    {
+        switch (kind) {
+        case FieldValue::Real: return FieldValue(ParseAmount(what, text));
+        case FieldValue::Double: return FieldValue(static_cast<double>(ParseAmount(what, text)));
+        case FieldValue::Integer: return FieldValue(ParseInt(what, text));
+        case FieldValue::Flag: return FieldValue(ParseFlag(what, text));
+        case FieldValue::Text: break;
+        }
+        return FieldValue(text);
+    }
     // The conversion the setter's type says. Every figure a record holds as
     // float is an amount, a price or a rate: none is negative.
     template <class V>
@@ -100,13 +121,46 @@ struct RecordOf {
     using type = R;
 };
 
+// The columns of a record's table that take part in any of `uses`.
+template <class R>
+Columns<R> Taken(const RecordTable<R>& table, unsigned uses)
+{
+    Columns<R> columns;
+    for (const RecordColumn<R>& column : table.With(uses))
+        columns.emplace_back(column);
+    return columns;
+}
+
+// The columns among `columns` whose accessors are B's, as columns of B.
+template <class B, class R>
+Columns<B> Declared(const ColumnList<R>& columns)
+{
+    Columns<B> declared;
+    for (const RecordColumn<R>& column : columns)
+        if (column.template Of<B>())
+            declared.emplace_back(column.template As<B>());
+    return declared;
+}
+
+// What the office shows of a record: the stored fields of its snapshot
+// section, then what only the record's table holds.
+template <class R>
+Columns<R> ShownColumns(const RecordTable<R>& table)
+{
+    Columns<R> columns;
+    for (const RecordColumn<R>& column : table.columns)
+        if ((column.Has(col::Snapshot) && column.Has(col::Written)) || column.Has(col::Shown))
+            columns.emplace_back(column);
+    return columns;
+}
+
 // Writes `columns` of `record` as "name: value" lines.
 template <class R>
 std::string ShowLines(const Columns<R>& columns, const typename RecordOf<R>::type& record)
 {
     std::string text;
     for (const Column<R>& column : columns)
-        text += std::string(column.name) + ": " + column.get(record).Shown() + "\n";
+        text += column.name + ": " + Shown(column.get(record)) + "\n";
     return text;
 }
 
@@ -115,7 +169,7 @@ template <class R>
 void WriteMembers(JsonWriter& json, const Columns<R>& columns, const typename RecordOf<R>::type& record)
 {
     for (const Column<R>& column : columns)
-        column.get(record).Write(json.Key(column.name));
+        WriteValue(json.Key(column.name), column.get(record));
 }
 
 // Applies every option of `columns` the command line gives.
@@ -146,8 +200,6 @@ extern const Columns<Customer> kCustomer;
 extern const Columns<Job> kJob;
 extern const Columns<Formula> kFormula;
 extern const Columns<Truck> kTruck;
-// The truck fields only a snapshot holds.
-extern const Columns<Truck> kTruckTrip;
 extern const Columns<Product> kProduct;
 // The batching figures of a material line and of an extra-product line.
 extern const Columns<DBProduct> kMaterialLine;
@@ -158,12 +210,6 @@ extern const Columns<Ticket> kTicketBatch;
 extern const Columns<DBTicket> kTicketBatching;
 // One event of a ticket's history, as stored.
 extern const Columns<TicketEvent> kTicketEvent;
-
-// What the master-data loads read beyond the snapshot's fields.
-extern const Columns<Customer> kCustomerUsage;
-extern const Columns<Formula> kFormulaUsage;
-extern const Columns<Truck> kTruckUsage;
-extern const Columns<Product> kProductUsage;
 
 // The batch fields "batch queue" takes beyond the ones it always sets.
 extern const Columns<Ticket> kBatchOptions;

@@ -117,7 +117,6 @@ std::string TicketJson(const DBTicket& ticket, const std::string& digest, const 
     json.EndObject();
     json.Key("truck").BeginObject();
     WriteMembers(json, records::kTruck, *ticket.truck);
-    WriteMembers(json, records::kTruckTrip, *ticket.truck);
     json.EndObject();
     WriteLines(json, "materials", ticket.matl_v, records::kMaterialLine);
     WriteLines(json, "products", ticket.prod_v, records::kProductLine);

@@ -195,15 +195,35 @@ bool DBOperation::Exists(const std::string& query, bool& found,
                report);
 }
 
-bool DBOperation::NextVal(const std::string& sequence, int& value, FailureReport report) const
+bool DBOperation::EachRow(const std::string& query, const std::function<void(PgSqlDatabase&, unsigned row)>& row,
+                          FailureReport report) const
 {
-    return Run(Kind::Tuples, "select nextval('" + sequence + "')",
+    return Run(Kind::Tuples, query,
+               [&](PgSqlDatabase& db) {
+                   for (int i = 0; i < db.Tuples(); ++i)
+                       row(db, static_cast<unsigned>(i));
+                   return true;
+               },
+               report);
+}
+
+bool DBOperation::One(const std::string& query, const std::function<void(PgSqlDatabase&)>& read,
+                      FailureReport report) const
+{
+    return Run(Kind::Tuples, query,
                [&](PgSqlDatabase& db) {
                    if (db.Tuples() != 1)
                        return false;
-                   value = db.GetInt(0, "nextval");
+                   if (read)
+                       read(db);
                    return true;
                },
+               report);
+}
+
+bool DBOperation::NextVal(const std::string& sequence, int& value, FailureReport report) const
+{
+    return One("select nextval('" + sequence + "')", [&](PgSqlDatabase& db) { value = db.GetInt(0, "nextval"); },
                report);
 }
 

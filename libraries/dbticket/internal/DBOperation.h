@@ -95,6 +95,16 @@ public:
     bool LoadOne(const std::string& query,
                  const std::function<bool(PgSqlDatabase&)>& read) const;
 
+    // A query of any number of rows, each handed to `row` in order.
+    bool EachRow(const std::string& query, const std::function<void(PgSqlDatabase&, unsigned row)>& row,
+                 FailureReport report = FailureReport::Standard()) const;
+
+    // A query that must give exactly one row: it is handed to `read` (none
+    // needed) and the operation succeeds; no row or several make it fail
+    // without a word. A failed query is reported as `report` says.
+    bool One(const std::string& query, const std::function<void(PgSqlDatabase&)>& read,
+             FailureReport report = FailureReport::Standard()) const;
+
     // A query asked whether something is there: `found` says whether a row
     // came back, and `read`, when given, reads the first one.
     bool Exists(const std::string& query, bool& found,

@@ -4,19 +4,20 @@ bool CheckUnique(DBObject& owner, const std::string& query, int entry, const std
                  const char* holderColumn)
 {
     bool unique = true;
+    bool found = false;
     DBOperation(owner, DB_SITE(LogFamily::Spaced))
-        .Run(DBOperation::Kind::Tuples, query,
-             [&](PgSqlDatabase& db) {
-                 if (db.Tuples() < 1 || db.GetInt(0, "entry_c") == entry)
-                     return true;
-                 std::string text = AlreadyExists(id);
-                 if (holder)
-                     text += "\nID '" + id + "' is assigned to " + holder + " '" + db.GetString(0, holderColumn) + "'.";
-                 owner.ErrorMsg(text);
-                 unique = false;
-                 return true;
-             },
-             FailureReport::Silent());
+        .Exists(query, found,
+                [&](PgSqlDatabase& db) {
+                    if (db.GetInt(0, "entry_c") == entry)
+                        return;
+                    std::string text = AlreadyExists(id);
+                    if (holder)
+                        text += "\nID '" + id + "' is assigned to " + holder + " '" + db.GetString(0, holderColumn) +
+                                "'.";
+                    owner.ErrorMsg(text);
+                    unique = false;
+                },
+                FailureReport::Silent());
     return unique;
 }
 

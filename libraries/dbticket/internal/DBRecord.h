@@ -11,56 +11,16 @@
 
 #include "DBOperation.h"
 #include "FormatString.h"
+#include "RecordColumns.h"
+#include "SnapshotQuery.h"
+#include "XmlElement.h"
 
 // What the persistent classes share beyond the operation convention: tables
 // of columns that fill a record from a defaults table or from a selected row,
 // the uniqueness check, the long INSERT and UPDATE texts, and the stamps.
 
-// One column of a table and the record setter it fills. The setter's type
-// says how the column's text converts: a text as it is, a float with atof, an
-// int with atoi, a flag true exactly for "t" (the same conversions the typed
-// getters of PgSqlDatabase make).
 template <class R>
-class Field {
-public:
-    Field(const char* column, void (R::*set)(std::string)) : column(column), text(set) {}
-    Field(const char* column, void (R::*set)(float)) : column(column), real(set) {}
-    Field(const char* column, void (R::*set)(int)) : column(column), integer(set) {}
-    Field(const char* column, void (R::*set)(bool)) : column(column), flag(set) {}
-
-    // A float column whose text is never read: the setter always receives 0.
-    static Field Zero(const char* column, void (R::*set)(float))
-    {
-        Field field(column, set);
-        field.zero = true;
-        return field;
-    }
-
-    const char* Column() const { return column; }
-
-    void Set(R& record, const std::string& value) const
-    {
-        if (text)
-            (record.*text)(value);
-        else if (real)
-            (record.*real)(zero ? 0.0f : static_cast<float>(std::atof(value.c_str())));
-        else if (integer)
-            (record.*integer)(std::atoi(value.c_str()));
-        else
-            (record.*flag)(value == "t");
-    }
-
-private:
-    const char* column;
-    void (R::*text)(std::string) = nullptr;
-    void (R::*real)(float) = nullptr;
-    void (R::*integer)(int) = nullptr;
-    void (R::*flag)(bool) = nullptr;
-    bool zero = false;
-};
-
-template <class R>
-using Fields = std::vector<Field<R>>;
+using Fields = ColumnList<R>;
 
 // The record parameter takes its type from the column table, so a derived
 // persistent object can be passed as it is.
@@ -74,7 +34,7 @@ using Record = typename RecordOf<R>::type;
 // `first` followed by `rest`: the loads by entry and by identifier select the
 // same columns after a different key column.
 template <class R>
-Fields<R> operator+(Field<R> first, const Fields<R>& rest)
+Fields<R> operator+(RecordColumn<R> first, const Fields<R>& rest)
 {
     Fields<R> all{std::move(first)};
     all.insert(all.end(), rest.begin(), rest.end());
@@ -88,13 +48,24 @@ Fields<R> operator+(Fields<R> first, const Fields<R>& rest)
     return first;
 }
 
+// Columns of a derived record's table whose accessors are B's, as columns
+// of B.
+template <class B, class R>
+Fields<B> Narrowed(const Fields<R>& fields)
+{
+    Fields<B> narrowed;
+    for (const RecordColumn<R>& field : fields)
+        narrowed.push_back(field.template As<B>());
+    return narrowed;
+}
+
 // The column names joined by `separator`.
 template <class R>
 std::string Columns(const Fields<R>& fields, const char* separator)
 {
     std::string list;
-    for (const Field<R>& field : fields)
-        list += (list.empty() ? "" : separator) + std::string(field.Column());
+    for (const RecordColumn<R>& field : fields)
+        list += (list.empty() ? "" : separator) + std::string(field.column);
     return list;
 }
 
@@ -102,8 +73,8 @@ std::string Columns(const Fields<R>& fields, const char* separator)
 template <class R>
 void CopyRow(PgSqlDatabase& db, unsigned row, const Fields<R>& fields, Record<R>& record)
 {
-    for (const Field<R>& field : fields)
-        field.Set(record, db.GetString(row, field.Column()));
+    for (const RecordColumn<R>& field : fields)
+        field.SetText(record, db.GetString(row, field.column));
 }
 
 // Every row of `query`, in row order, each copied into a new record.
@@ -111,31 +82,28 @@ template <class R>
 bool LoadRecords(const DBOperation& op, const std::string& query, const Fields<R>& fields,
                  std::vector<Record<R>>& records)
 {
-    return op.Run(DBOperation::Kind::Tuples, query, [&](PgSqlDatabase& db) {
-        for (int row = 0; row < db.Tuples(); ++row) {
-            records.emplace_back();
-            CopyRow(db, static_cast<unsigned>(row), fields, records.back());
-        }
-        return true;
+    return op.EachRow(query, [&](PgSqlDatabase& db, unsigned row) {
+        records.emplace_back();
+        CopyRow(db, row, fields, records.back());
     });
 }
 
 // Applies a `_w` table: `query` selects column_c and default_c in order; an
-// empty default and a column the table does not know are passed over.
+// empty default and a column the table does not take defaults for are passed
+// over.
 template <class R>
-bool ApplyDefaults(const DBOperation& op, const std::string& query, const Fields<R>& fields, Record<R>& record)
+bool ApplyDefaults(const DBOperation& op, const std::string& query, const RecordTable<R>& table,
+                   Record<R>& record)
 {
-    return op.Run(DBOperation::Kind::Tuples, query, [&](PgSqlDatabase& db) {
-        for (int row = 0; row < db.Tuples(); ++row) {
-            std::string column = db.GetString(row, "column_c");
-            std::string value = db.GetString(row, "default_c");
-            if (value.empty())
-                continue;
-            for (const Field<R>& field : fields)
-                if (column == field.Column())
-                    field.Set(record, value);
-        }
-        return true;
+    const Fields<R> fields = table.With(col::Default | col::DefaultZero);
+    return op.EachRow(query, [&](PgSqlDatabase& db, unsigned row) {
+        std::string column = db.GetString(row, "column_c");
+        std::string value = db.GetString(row, "default_c");
+        if (value.empty())
+            return;
+        for (const RecordColumn<R>& field : fields)
+            if (column == field.column)
+                field.SetText(record, field.Has(col::DefaultZero) ? "0" : value);
     });
 }
 
@@ -168,19 +136,18 @@ bool BookUsage(const DBOperation& op, const std::string& sql, const Fields<R>& b
                const std::function<void()>& inMemory, FailureReport report = FailureReport::Standard(),
                const std::function<void(PgSqlDatabase&)>& returned = nullptr)
 {
-    return op.Run(
-        DBOperation::Kind::Tuples, sql,
+    bool found = false;
+    bool ran = op.Exists(
+        sql, found,
         [&](PgSqlDatabase& db) {
-            if (db.Tuples() > 0) {
-                CopyRow(db, 0, booked, record);
-                if (returned)
-                    returned(db);
-            } else if (inMemory) {
-                inMemory();
-            }
-            return true;
+            CopyRow(db, 0, booked, record);
+            if (returned)
+                returned(db);
         },
         report);
+    if (ran && !found && inMemory)
+        inMemory();
+    return ran;
 }
 
 // The uniqueness check of the master data. `query` selects entry_c and the
@@ -253,6 +220,117 @@ private:
 
     std::vector<std::pair<std::string, std::string>> values;
 };
+
+// A column's value as `statement` (col::Insert or col::Update) writes it.
+template <class R>
+SqlRow& Write(SqlRow& row, const RecordColumn<R>& column, const Record<R>& record, col::Use statement)
+{
+    if (statement == col::Insert && column.fresh)
+        return row.Raw(column.column, column.fresh);
+    ColumnValue v = column.get(record);
+    switch (v.kind) {
+    case ColumnValue::Text: return row.Text(column.column, v.text);
+    case ColumnValue::Integer: return row.Int(column.column, static_cast<int>(v.integer));
+    case ColumnValue::Flag: return row.Flag(column.column, v.flag);
+    case ColumnValue::Real:
+    case ColumnValue::Double: break;
+    }
+    if (statement == col::Update && column.Has(col::QuotedInUpdate))
+        return row.UpdateReal(column.column, v.real);
+    if (column.Has(col::Money))
+        return row.Money(column.column, v.real);
+    return row.Real(column.column, v.real);
+}
+
+// `columns` as `statement` writes them, in the order given.
+template <class R>
+SqlRow WrittenRow(const Fields<R>& columns, const Record<R>& record, col::Use statement)
+{
+    SqlRow row;
+    for (const RecordColumn<R>& column : columns)
+        Write(row, column, record, statement);
+    return row;
+}
+
+// The record's columns that `statement` writes, in table order.
+template <class R>
+SqlRow WrittenRow(const RecordTable<R>& table, const Record<R>& record, col::Use statement)
+{
+    return WrittenRow(table.With(statement), record, statement);
+}
+
+// One element of the snapshot: texts escaped, floats "%f" (money "%.2f"),
+// flags t and f.
+template <class R>
+std::string XmlColumn(const RecordColumn<R>& column, const Record<R>& record)
+{
+    ColumnValue v = column.get(record);
+    switch (v.kind) {
+    case ColumnValue::Text:
+        return column.Has(col::Unencoded) ? XmlElement(column.column, v.text) : XmlEncoded(column.column, v.text);
+    case ColumnValue::Integer: return XmlInt(column.column, static_cast<int>(v.integer));
+    case ColumnValue::Flag: return XmlFlag(column.column, v.flag);
+    case ColumnValue::Real:
+    case ColumnValue::Double: break;
+    }
+    return column.Has(col::Money) ? XmlFloat2(column.column, v.real) : XmlFloat(column.column, v.real);
+}
+
+// The record's snapshot section: its snapshot columns in table order.
+template <class R>
+std::string XmlSection(const RecordTable<R>& table, const Record<R>& record)
+{
+    std::string xml = std::string("<") + table.section + ">";
+    for (const RecordColumn<R>& column : table.columns)
+        if (column.Has(col::SnapshotOut))
+            xml += XmlColumn(column, record);
+    return xml + "</" + table.section + ">";
+}
+
+// The select item that reads `column` of the record's section from a
+// snapshot, under the column's own name (the identifier under the table's
+// name for it).
+template <class R>
+snapshot::Item SnapshotItem(const RecordTable<R>& table, const RecordColumn<R>& column)
+{
+    std::string name = column.column;
+    if (column.readFrom)
+        return {column.readFrom, name};
+    return {std::string(table.section) + "/" + name, name == "id_c" ? table.snapshotId : name};
+}
+
+// The select items that read the record's snapshot columns, in table order.
+template <class R>
+std::vector<snapshot::Item> SnapshotItems(const RecordTable<R>& table)
+{
+    std::vector<snapshot::Item> items;
+    for (const RecordColumn<R>& column : table.columns)
+        if (column.Has(col::SnapshotIn))
+            items.push_back(SnapshotItem(table, column));
+    return items;
+}
+
+// Copies the values SnapshotItems selected into the record, each decoded as
+// every snapshot text is.
+template <class R>
+void ReadSnapshot(PgSqlDatabase& db, const RecordTable<R>& table, Record<R>& record, unsigned row = 0)
+{
+    for (const RecordColumn<R>& column : table.columns)
+        if (column.Has(col::SnapshotIn))
+            column.SetText(record, snapshot::Text(db, SnapshotItem(table, column).alias, row));
+}
+
+// Reads the record's snapshot section from the ticket `where` selects.
+template <class R>
+bool LoadSection(const DBOperation& op, const RecordTable<R>& table, const std::string& where, Record<R>& record)
+{
+    std::vector<snapshot::Item> items = SnapshotItems(table);
+    std::string sql = "SELECT " + snapshot::SelectItems(items.data(), items.size()) + "FROM ticket_t " + where;
+    return op.LoadOne(sql, [&](PgSqlDatabase& db) {
+        ReadSnapshot(db, table, record);
+        return true;
+    });
+}
 
 // The modification stamp "YYYY-MM-DD HH:MM" in local time. Customers, jobs
 // and formulas pad the hour with a blank, products and trucks with a zero.

@@ -7,21 +7,32 @@
 #include "DBRecord.h"
 #include "FormatString.h"
 
+namespace {
+
+// "(type_c='agg' OR type_c='cmt' ...)", or with "<>" and AND its negation.
+std::string MaterialTypes(const char* compare, const char* join)
+{
+    std::string terms;
+    for (const char* type : kMaterialTypes)
+        terms += (terms.empty() ? "" : join) + std::string("type_c") + compare + "'" + type + "'";
+    return "(" + terms + ")";
+}
+
+}  // namespace
+
 std::string MaterialLinksSql(const std::string& linkid)
 {
     return "SELECT productid_c,amount_c,position_c FROM productlinker_t, product_t WHERE LOWER(linkid_c)=LOWER(" +
-           SqlQuote(linkid) +
-           ") AND LOWER(productid_c)=LOWER(id_c) AND (type_c='agg' OR type_c='cmt' OR type_c='admix' OR "
-           "type_c='water') ORDER BY type_c,position_c";
+           SqlQuote(linkid) + ") AND LOWER(productid_c)=LOWER(id_c) AND " + MaterialTypes("=", " OR ") +
+           " ORDER BY type_c,position_c";
 }
 
 std::string ProductLinksSql(const std::string& linkid)
 {
     return "SELECT productid_c,amount_c,price_c,position_c,LOWER(unitmeasure_c) AS unitmeasure_c FROM "
            "productlinker_t, product_t WHERE LOWER(linkid_c)=LOWER(" +
-           SqlQuote(linkid) +
-           ") AND LOWER(productid_c)=LOWER(id_c) AND (type_c<>'agg' AND type_c<>'cmt' AND type_c<>'admix' AND "
-           "type_c<>'water') ORDER BY position_c";
+           SqlQuote(linkid) + ") AND LOWER(productid_c)=LOWER(id_c) AND " + MaterialTypes("<>", " AND ") +
+           " ORDER BY position_c";
 }
 
 namespace {
@@ -30,16 +41,13 @@ bool LoadLinks(const DBOperation& op, const std::string& conninfo, const std::st
                std::vector<DBProduct*>& list,
                const std::function<void(PgSqlDatabase& db, unsigned row, DBProduct& line)>& complete)
 {
-    return op.Run(DBOperation::Kind::Tuples, query, [&](PgSqlDatabase& db) {
-        for (int row = 0; row < db.Tuples(); ++row) {
-            auto line = std::make_unique<DBProduct>(conninfo);
-            line->LoadById(db.GetString(row, "productid_c"));
-            line->amount_c = db.GetFloat(row, "amount_c");
-            line->position_c = db.GetInt(row, "position_c");
-            complete(db, row, *line);
-            list.push_back(line.release());
-        }
-        return true;
+    return op.EachRow(query, [&](PgSqlDatabase& db, unsigned row) {
+        auto line = std::make_unique<DBProduct>(conninfo);
+        line->LoadById(db.GetString(row, "productid_c"));
+        line->amount_c = db.GetFloat(row, "amount_c");
+        line->position_c = db.GetInt(row, "position_c");
+        complete(db, row, *line);
+        list.push_back(line.release());
     });
 }
 

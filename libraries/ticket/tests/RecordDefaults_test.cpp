@@ -1,87 +1,89 @@
+#include <map>
+#include <ostream>
+#include <string>
+
 #include <gtest/gtest.h>
 
-#include "Customer.h"
-#include "Formula.h"
-#include "Job.h"
-#include "Product.h"
-#include "Ticket.h"
-#include "Truck.h"
+#include "DBCustomer.h"
+#include "DBFormula.h"
+#include "DBJob.h"
+#include "DBProduct.h"
+#include "DBTicket.h"
+#include "DBTruck.h"
 
-// Every field of a fresh record, the few non-zero defaults included: a loader
-// that finds no row leaves exactly these values on the printed ticket.
-TEST(RecordDefaults, EveryFieldStartsAtItsDefault)
+namespace {
+
+// Every column of a fresh record is zero, empty or false but the few named
+// with their defaults: a loader that finds no row leaves exactly these values
+// on the printed ticket.
+template <class R>
+void ExpectFresh(const ColumnList<R>& columns, const std::map<std::string, double>& defaults)
 {
-    Ticket t;
-    EXPECT_EQ(t.Plant(), 1);
-    EXPECT_FLOAT_EQ(t.Batchsize(), 1.0f);
-    EXPECT_EQ(t.Cycles(), 1);
-    for (int v : {t.Entry(), t.Invoice(), t.Mixer()})
-        EXPECT_EQ(v, 0);
-    for (float v : {t.Returned(), t.WaterTrim(), t.SalesTax(), t.Subtotal(), t.Tax(), t.Total(),
-                    t.FormulaPrice()})
-        EXPECT_EQ(v, 0.0f);
-    for (bool v : {t.PrintWeights(), t.PrintPrices(), t.PrintTicket(), t.Void()})
-        EXPECT_FALSE(v);
-    for (const std::string& v :
-         {t.Id(), t.Date(), t.CustomerId(), t.JobId(), t.FormulaId(), t.TruckId(), t.OrderNumber(),
-          t.Deliverto(), t.Street(), t.City(), t.State(), t.Zipcode(), t.Instructions(), t.Driver(),
-          t.TimeToBatch(), t.TimeBatched(), t.DateBatched(), t.User(), t.Modified()})
-        EXPECT_EQ(v, "");
-
-    Truck tr;
-    EXPECT_FLOAT_EQ(tr.DischargeRate(), 100.0f);
-    EXPECT_EQ(tr.DischargeCode(), 1);
-    for (int v : {tr.Entry(), tr.LoadsDelivered()})
-        EXPECT_EQ(v, 0);
-    for (float v : {tr.MaxLoadSize(), tr.YardsDelivered(), tr.LeftOver()})
-        EXPECT_EQ(v, 0.0f);
-    for (const std::string& v : {tr.Id(), tr.Driver(), tr.Cellphone(), tr.UsageDate(), tr.User(),
-                                 tr.Modified(), tr.OnJob(), tr.OffJob()})
-        EXPECT_EQ(v, "");
-
-    Customer c;
-    EXPECT_EQ(c.CreditStatus(), 1);
-    for (int v : {c.Entry(), c.TotalBatches()})
-        EXPECT_EQ(v, 0);
-    for (float v : {c.Balance(), c.TotalYards(), c.Discount()})
-        EXPECT_EQ(v, 0.0f);
-    EXPECT_FALSE(c.TaxExempt());
-    EXPECT_FALSE(c.PrintTicket());
-    for (const std::string& v :
-         {c.Id(), c.Name(), c.Street(), c.City(), c.State(), c.Zipcode(), c.Phone(), c.Fax(), c.Email(),
-          c.Contact(), c.Cellphone(), c.Memo(), c.UsageDate(), c.User(), c.Modified()})
-        EXPECT_EQ(v, "");
-
-    Job j;
-    for (int v : {j.Entry(), j.LoadsDelivered()})
-        EXPECT_EQ(v, 0);
-    for (float v : {j.QuantityOrdered(), j.QuantityDelivered(), j.FormulaPrice(), j.Batchsize(),
-                    j.SalesTax(), j.GrandTotal()})
-        EXPECT_EQ(v, 0.0f);
-    EXPECT_FALSE(j.Taxable());
-    for (const std::string& v :
-         {j.Id(), j.CustomerId(), j.FormulaId(), j.Deliverto(), j.Street(), j.City(), j.State(),
-          j.Zipcode(), j.OrderDate(), j.DeliverDate(), j.DeliverTime(), j.Instructions(), j.User(),
-          j.Modified()})
-        EXPECT_EQ(v, "");
-
-    Product p;
-    EXPECT_EQ(p.Entry(), 0);
-    for (float v : {p.UnitPrice(), p.Balance(), p.TargetUsage1(), p.AdjTargetUsage1(),
-                    p.ActualUsage1(), p.TargetUsage2(), p.AdjTargetUsage2(), p.ActualUsage2()})
-        EXPECT_EQ(v, 0.0f);
-    EXPECT_FALSE(p.Taxable());
-    for (const std::string& v : {p.Id(), p.Type(), p.Description(), p.UsMetric(), p.UnitMeasure(),
-                                 p.Usage1Date(), p.Usage2Date(), p.User(), p.Modified()})
-        EXPECT_EQ(v, "");
-
-    Formula f;
-    for (int v : {f.Entry(), f.TotalBatches()})
-        EXPECT_EQ(v, 0);
-    for (float v : {f.MaxWaterAmount(), f.WaterCementRatio(), f.Price()})
-        EXPECT_EQ(v, 0.0f);
-    EXPECT_FALSE(f.Taxable());
-    for (const std::string& v :
-         {f.Id(), f.Description(), f.UsMetric(), f.UsageDate(), f.User(), f.Modified()})
-        EXPECT_EQ(v, "");
+    R fresh;
+    for (const RecordColumn<R>& column : columns) {
+        auto named = defaults.find(column.column);
+        double want = named == defaults.end() ? 0 : named->second;
+        ColumnValue v = column.get(fresh);
+        switch (v.kind) {
+        case ColumnValue::Text: EXPECT_EQ("", v.text) << column.column; break;
+        case ColumnValue::Integer: EXPECT_EQ(static_cast<long>(want), v.integer) << column.column; break;
+        case ColumnValue::Flag: EXPECT_EQ(want != 0, v.flag) << column.column; break;
+        case ColumnValue::Real:
+        case ColumnValue::Double: EXPECT_FLOAT_EQ(want, v.real) << column.column; break;
+        }
+    }
 }
+
+// The ticket's table also holds the columns of the persistent ticket; these
+// are the plain ticket's.
+ColumnList<Ticket> TicketColumns()
+{
+    ColumnList<Ticket> columns;
+    for (const RecordColumn<DBTicket>& column : TicketTable().columns)
+        if (column.Of<Ticket>())
+            columns.push_back(column.As<Ticket>());
+    return columns;
+}
+
+struct FreshCase {
+    const char* name;
+    void (*check)();
+};
+
+void PrintTo(const FreshCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class RecordDefaults : public testing::TestWithParam<FreshCase> {};
+
+TEST_P(RecordDefaults, EveryColumnStartsAtItsDefault)
+{
+    GetParam().check();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, RecordDefaults,
+    testing::Values(
+        FreshCase{"Ticket",
+                  [] {
+                      ColumnList<Ticket> columns = TicketColumns();
+                      EXPECT_FALSE(columns.empty());
+                      ExpectFresh(columns, {{"plant_c", 1}, {"batchsize_c", 1}, {"cycles_c", 1}});
+                  }},
+        FreshCase{"Truck",
+                  [] { ExpectFresh(TruckTable().columns, {{"dischargerate_c", 100}, {"dischargecode_c", 1}}); }},
+        FreshCase{"Customer",
+                  [] {
+                      ExpectFresh(CustomerTable().columns, {});
+                      // Fields of the record that are no column of its table.
+                      Customer c;
+                      EXPECT_EQ(1, c.CreditStatus());
+                      EXPECT_EQ("", c.Memo());
+                  }},
+        FreshCase{"Job", [] { ExpectFresh(JobTable().columns, {}); }},
+        FreshCase{"Product", [] { ExpectFresh(ProductTable().columns, {}); }},
+        FreshCase{"Formula", [] { ExpectFresh(FormulaTable().columns, {}); }}),
+    [](const testing::TestParamInfo<FreshCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
