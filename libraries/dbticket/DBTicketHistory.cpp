@@ -107,11 +107,7 @@ bool DBTicketHistory::Load(const std::string& id, std::vector<TicketEvent>& even
     BEGIN_OPERATION(op);
     std::string sql = std::string("SELECT ") + kEventColumns + " FROM ticketevent_t WHERE LOWER(id_c)=LOWER(" +
                       SqlQuote(id) + ") ORDER BY event_c";
-    return op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
-        for (unsigned row = 0; row < static_cast<unsigned>(db.Tuples()); ++row)
-            events.push_back(ReadEvent(db, row));
-        return true;
-    });
+    return op.EachRow(sql, [&](PgSqlDatabase& db, unsigned row) { events.push_back(ReadEvent(db, row)); });
 }
 
 bool DBTicketHistory::Digest(int entry, std::string& digest)
@@ -133,18 +129,14 @@ bool DBTicketHistory::Check(const std::string& id, const std::string& date, Hist
         "SELECT event_c FROM (SELECT event_c, hash_c IS DISTINCT FROM "
         "ticketevent_hash(lag(hash_c) OVER (ORDER BY event_c), e) AS broken FROM ticketevent_t e) c "
         "WHERE broken ORDER BY event_c";
-    bool ok = op.Run(DBOperation::Kind::Tuples, chain, [&](PgSqlDatabase& db) {
-        for (unsigned row = 0; row < static_cast<unsigned>(db.Tuples()); ++row)
-            result.problems.push_back("chain broken at event " + db.GetString(row, "event_c"));
-        return true;
+    bool ok = op.EachRow(chain, [&](PgSqlDatabase& db, unsigned row) {
+        result.problems.push_back("chain broken at event " + db.GetString(row, "event_c"));
     });
-    ok = ok && op.Run(DBOperation::Kind::Tuples,
-                      "SELECT count(*) AS events, (SELECT hash_c FROM ticketevent_t ORDER BY event_c DESC LIMIT 1) "
+    ok = ok && op.One("SELECT count(*) AS events, (SELECT hash_c FROM ticketevent_t ORDER BY event_c DESC LIMIT 1) "
                       "AS last FROM ticketevent_t",
                       [&](PgSqlDatabase& db) {
                           result.events = std::stoll(db.GetString(0, "events"));
                           result.lastHash = db.GetString(0, "last");
-                          return true;
                       });
 
     // The tickets asked about, and the removed ones among them: a removed
@@ -169,14 +161,11 @@ bool DBTicketHistory::Check(const std::string& id, const std::string& date, Hist
         "UNION ALL SELECT e.entry_c, min(e.id_c), 'ticket removed' FROM ticketevent_t e "
         "WHERE NOT EXISTS (SELECT 1 FROM ticket_t t WHERE t.entry_c=e.entry_c) GROUP BY e.entry_c HAVING " +
         removed + " ORDER BY 1";
-    return ok && op.Run(DBOperation::Kind::Tuples, tickets, [&](PgSqlDatabase& db) {
-        result.tickets = db.Tuples();
-        for (unsigned row = 0; row < static_cast<unsigned>(db.Tuples()); ++row) {
-            std::string problem = db.GetString(row, "problem");
-            if (!problem.empty())
-                result.problems.push_back("ticket " + db.GetString(row, "id_c") + ": " + problem);
-        }
-        return true;
+    return ok && op.EachRow(tickets, [&](PgSqlDatabase& db, unsigned row) {
+        ++result.tickets;
+        std::string problem = db.GetString(row, "problem");
+        if (!problem.empty())
+            result.problems.push_back("ticket " + db.GetString(row, "id_c") + ": " + problem);
     });
 }
 
@@ -188,8 +177,5 @@ bool DBTicketHistory::Seal(long long& sealed)
                       ",'',0,0,'')) AS sealed FROM (SELECT DISTINCT entry_c FROM ticket_t t WHERE NOT EXISTS "
                       "(SELECT 1 FROM ticketevent_t e WHERE e.entry_c=t.entry_c AND e.kind_c IN " +
                       std::string(kDigestKinds) + ") ORDER BY entry_c) s";
-    return op.Run(DBOperation::Kind::Tuples, sql, [&](PgSqlDatabase& db) {
-        sealed = std::stoll(db.GetString(0, "sealed"));
-        return true;
-    });
+    return op.One(sql, [&](PgSqlDatabase& db) { sealed = std::stoll(db.GetString(0, "sealed")); });
 }
