@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config libpq-dev libpstreams-dev libgtest-dev
           postgresql-15 postgresql-client-15 pgbouncer valgrind cups cups-bsd
-          ghostscript fonts-urw-base35 netpbm lighttpd curl chromium)
+          ghostscript fonts-urw-base35 netpbm lighttpd curl chromium
+          libqrencode-dev poppler-utils zbar-tools)
 # Other packages in their place when named: install-fuzz-deps.sh names its own.
 [ $# -eq 0 ] || packages=("$@")
 

@@ -45,12 +45,16 @@ lighttpd -D -f "$web/lighttpd.conf" 2>"$web/lighttpd.err" &
 echo $! >"$web/lighttpd.pid"
 
 base=http://127.0.0.1:$port/cgi-bin/sorvane
+# The e-tickets' QR codes lead back to this server.
+mkdir -p "$root/usr/local/morvik/cfg"
+printf '[web]\nbase url=%s\n' "$base" >"$root/usr/local/morvik/cfg/web.f"
 cat <<EOT
 
 sorvane is served on 127.0.0.1:$port. A sample ticket:
   view:  $base?com=view&id=T1001&plant=1
   save:  $base?com=save&printer=ticket1&id=T1001&plant=1
   print: $base?com=print&printer=ticket1&id=T1001&plant=1   (jobs land in $data/jobs)
+  pdf:   $base?com=pdf&id=T1001   (the e-ticket; its QR code opens its verify page)
 Other ids: M2002, N3003, X4004, L5005.
 Stop it all: scripts/web-demo.sh stop
 EOT

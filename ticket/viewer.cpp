@@ -1,5 +1,6 @@
 #include "viewer.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include "CGImap.h"
+#include "eticket.h"
 #include "DBTicket.h"
 #include "UnitOfWork.h"
 #include "FixedPaths.h"
@@ -113,6 +115,72 @@ void Refuse(std::ostream& out)
                      "<h1>Invalid ticket request</h1>", "</center>", "</body>", "</html>"});
 }
 
+// A file name for the browser: letters, digits, '.', '-' and '_' as they are,
+// every other byte '_'.
+std::string SafeFileName(const std::string& id)
+{
+    std::string name;
+    for (unsigned char c : id)
+        name += std::isalnum(c) || c == '.' || c == '-' ? static_cast<char>(c) : '_';
+    return name.empty() ? "ticket" : name;
+}
+
+void VerifyPage(std::ostream& out, const char* title, const std::string& body)
+{
+    out << kHeader << "<html>\n<head>\n<title>" << title << "</title>\n</head>\n<body>\n<h1>" << title
+        << "</h1>\n"
+        << body << "</body>\n</html>\n";
+    out.flush();
+}
+
+// What a code checks: the ticket's own figures, nothing more.
+void Genuine(std::ostream& out, const DBTicket& ticket)
+{
+    std::string rows;
+    for (const auto& [name, value] :
+         std::initializer_list<std::pair<const char*, std::string>>{{"Ticket", ticket.Id()},
+                                                                    {"Date", ticket.Date()},
+                                                                    {"Customer", ticket.customer->Name()},
+                                                                    {"Total", Money(ticket.Total())},
+                                                                    {"Void", ticket.Void() ? "yes" : "no"},
+                                                                    {"Stored", ticket.Modified()}})
+        rows += std::string("<tr><th>") + name + "</th><td>" + HtmlEscape(value) + "</td></tr>\n";
+    VerifyPage(out, "Genuine ticket",
+               "<p>This ticket is genuine: its code matches the plant's record.</p>\n<table>\n" + rows +
+                   "</table>\n");
+}
+
+// The e-ticket's two answers: the PDF, and the page that checks a code.
+void ETicket(const Request& request, const ViewerServices& services)
+{
+    DBTicket ticket(kConnInfo);
+    std::string digest;
+    services.load(ticket, request.id, &digest);
+    const bool found = ticket.Entry() != 0 && !digest.empty();
+    if (request.com == "verify") {
+        if (!found)
+            VerifyPage(services.out, "No such ticket",
+                       "<p>The plant has no ticket " + HtmlEscape(request.id) + ".</p>\n");
+        else if (!CodeMatches(request.code, digest))
+            VerifyPage(services.out, "Code does not match",
+                       "<p>The code does not match the plant's record of ticket " + HtmlEscape(ticket.Id()) +
+                           ".</p>\n");
+        else
+            Genuine(services.out, ticket);
+        return;
+    }
+    if (!found) {
+        Refuse(services.out);
+        return;
+    }
+    const std::string plant = request.plant.empty() ? FormatString("%i", ticket.Plant()) : request.plant;
+    for (const auto& [name, value] : ETicketEnvironment(ticket, plant, digest, WebBaseUrl()))
+        services.setenv(name, value);
+    services.out << "Content-Type: application/pdf\nContent-Disposition: inline; filename=\""
+                 << SafeFileName(ticket.Id()) << ".pdf\"\n\n";
+    services.run(PdfCommand());
+}
+
 void ExportProducts(const DBTicket& ticket, Environment& env)
 {
     // A null slot (left by a failed load) is no product: the next real
@@ -201,7 +269,8 @@ bool Unfit(const std::string& value)
 // short), and a view's id must name a file inside the ticket image directory.
 bool Acceptable(const Request& request)
 {
-    if (Unfit(request.com) || Unfit(request.printer) || Unfit(request.id) || Unfit(request.plant))
+    if (Unfit(request.com) || Unfit(request.printer) || Unfit(request.id) || Unfit(request.plant) ||
+        Unfit(request.code))
         return false;
     if (request.com != "view")
         return true;
@@ -223,6 +292,8 @@ Request ParseRequest(const char* query)
             request.id = pair.second;
         else if (pair.first == "plant")
             request.plant = pair.second;
+        else if (pair.first == "code")
+            request.code = pair.second;
     }
     return request;
 }
@@ -267,9 +338,10 @@ Environment TicketEnvironment(const DBTicket& ticket, const std::string& plant)
 ViewerServices SystemServices()
 {
     return ViewerServices{
-        [](DBTicket& ticket, const std::string& id) {
+        [](DBTicket& ticket, const std::string& id, std::string* digest) {
             UnitOfWork read(ticket.ConnInfo(), UnitOfWork::Access::ReadOnly);
-            ticket.LoadXmlById(id);
+            if (ticket.LoadXmlById(id) && digest && ticket.Entry() != 0)
+                ticket.SnapshotDigest(*digest);
         },
         [](const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); },
         [](const std::string& command) {
@@ -292,9 +364,14 @@ void Serve(const char* query, const ViewerServices& services)
         return;
     }
 
+    if (request.com == "pdf" || request.com == "verify") {
+        ETicket(request, services);
+        return;
+    }
+
     // A ticket that is not found is shown as the loader leaves it.
     DBTicket ticket(kConnInfo);
-    services.load(ticket, request.id);
+    services.load(ticket, request.id, nullptr);
     for (const auto& [name, value] : TicketEnvironment(ticket, request.plant))
         services.setenv(name, value);
 

@@ -15,9 +15,10 @@ struct Request {
     std::string printer;
     std::string id;
     std::string plant;
+    std::string code;
 };
 
-// Picks com, printer, id and plant from a query string (null when
+// Picks com, printer, id, plant and code from a query string (null when
 // QUERY_STRING is unset, which reads as empty); the last occurrence of a
 // name wins.
 Request ParseRequest(const char* query);
@@ -30,7 +31,9 @@ Environment TicketEnvironment(const DBTicket& ticket, const std::string& plant);
 
 // What a request reaches outside the process, replaceable for tests.
 struct ViewerServices {
-    std::function<void(DBTicket& ticket, const std::string& id)> load;
+    // Loads the ticket and, when `digest` is given, its snapshot's digest in
+    // the same read.
+    std::function<void(DBTicket& ticket, const std::string& id, std::string* digest)> load;
     std::function<void(const std::string& name, const std::string& value)> setenv;
     std::function<void(const std::string& command)> run;
     std::ostream& out;

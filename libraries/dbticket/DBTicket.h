@@ -90,6 +90,11 @@ public:
     bool LoadXmlByEntry(int entry);
     bool LoadXmlMatl(int entry, float batchsize);
     bool LoadXmlProd(int entry, float batchsize);
+    // The SHA-256 of the stored snapshot's bytes of the ticket with this
+    // entry, as 64 lowercase hexadecimal digits; the identifier is taken as
+    // stored too (a load by identifier keeps the letter case asked for).
+    // False when there is no such ticket.
+    bool SnapshotDigest(std::string& digest);
     // The stored tickets whose date_c begins with `date` (every ticket for an
     // empty one), by entry: identifier, entry, date, invoice, void, and from
     // the snapshot the customer, job, delivery site, formula, truck, driver,

@@ -157,3 +157,17 @@ bool DBTicket::LoadXmlLines(const DBOperation& op, std::vector<DBProduct*>& list
     }
     return true;
 }
+
+// Taken on the server from the bytes as stored, so what is digested is what
+// the snapshot holds, whatever a client would make of its characters.
+bool DBTicket::SnapshotDigest(std::string& digest)
+{
+    BEGIN_OPERATION(op);
+    return op.One(FormatString("SELECT id_c, encode(sha256(convert_to(xmldata_c, 'LATIN1')), 'hex') AS digest_c "
+                               "FROM ticket_t WHERE entry_c=%i",
+                               Entry()),
+                  [&](PgSqlDatabase& db) {
+                      Id(db.GetString(0, "id_c"));
+                      digest = db.GetString(0, "digest_c");
+                  });
+}

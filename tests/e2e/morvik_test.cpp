@@ -220,6 +220,14 @@ TEST_F(MorvikTest, ExportsHoldWhatWasStored)
              "\n      \"kind\": \"voided\",\n", "\n      \"reason\": \"returned\",\n"})
         EXPECT_NE(std::string::npos, json.find(member)) << member << "\n" << json;
 
+    // The e-ticket holds its texts as text, and says it is void.
+    TempDir dir;
+    WriteFile(dir.Path() + "/t1.pdf", Ok({"ticket", "export", "T1", "--format", "pdf"}));
+    ProcessResult text = RunProcess({"/usr/bin/pdftotext", "-enc", "Latin1", dir.Path() + "/t1.pdf", "-"});
+    ASSERT_EQ(0, text.exitStatus) << text.err;
+    for (const char* shown : {"T1", "O'Hara Ltd", "Harbour Rd 4", "VOID"})
+        EXPECT_NE(std::string::npos, text.out.find(shown)) << shown << "\n" << text.out;
+
     std::string today = Value("SELECT to_char(now(), 'YYYY-MM-DD')");
     EXPECT_EQ("identifier,invoice,date,customer,job,delivery site,formula,truck,driver,batch size,total,void\r\n"
               "T1,0," +
@@ -538,7 +546,7 @@ TEST(MorvikHelp, ListsEveryActionAndNamesItsOptions)
         {{"batch", "finish"}, {"--actual PRODUCT=VALUE", "--moisture PRODUCT=PERCENT"}},
         {{"product", "add"}, {"--description VALUE", "--unitprice VALUE", "--taxable VALUE"}},
         {{"job", "set"}, {"--deliverto VALUE", "--formulaprice VALUE", "--product PRODUCT=AMOUNT[@PRICE]"}},
-        {{"ticket", "export"}, {"--date YYYY-MM-DD", "--format json|csv"}},
+        {{"ticket", "export"}, {"--date YYYY-MM-DD", "--format json|pdf|csv"}},
     };
     for (const auto& help : helps) {
         std::vector<std::string> argv = {kMorvik};

@@ -4,7 +4,7 @@
 #
 #   web_stack_test.sh SCENARIO BUILD_DIR SOURCE_DIR SORVANE VELMORA SAMPLES ROOT
 #
-# SCENARIO is view, save, print, hostile or browser.
+# SCENARIO is view, save, print, hostile, browser or eticket.
 set -euo pipefail
 
 scenario=$1 build=$2 src=$3 sorvane=$4 velmora=$5 samples=$6 root=$7
@@ -152,6 +152,41 @@ browser)
     # The image sits at 5,5 in a 425x550 box; a broken image leaves it blank.
     ink=$(pngtopam "$shot" | pamcut -left 5 -top 5 -width 425 -height 550 | ink)
     check "the screenshot shows the ticket image (ink $ink)" awk -v i="$ink" 'BEGIN { exit !(i > 0.005) }'
+    ;;
+eticket)
+    # The PDF of a ticket full of Latin-1 letters, its QR code read from the
+    # page rendered at 150 dpi, and the address it names opened in Chromium,
+    # before and after one byte of the stored snapshot changes.
+    printf '[web]\nbase url=%s/cgi-bin/sorvane\n' "$base" >"$root/usr/local/morvik/cfg/web.f"
+    status=$(curl -s -m 120 -D "$work/headers" -o "$work/t.pdf" -w '%{http_code}' "$base/cgi-bin/sorvane?com=pdf&id=x4004")
+    check "pdf answers 200" [ "$status" = 200 ]
+    check "the answer says it is a PDF" grep -qi '^Content-Type: application/pdf' "$work/headers"
+    check "the browser is offered X4004.pdf" grep -qi '^Content-Disposition: inline; filename="X4004.pdf"' "$work/headers"
+    check "the body is a PDF" [ "$(head -c 5 "$work/t.pdf")" = "%PDF-" ]
+    pdftotext -enc Latin1 "$work/t.pdf" "$work/t.txt"
+    total=$(psql -X -At -U morvik2 -d morvik2 -c \
+        "SELECT pgxml_xpath(xmldata_c, '//ticket_t/batch_t/total_c/text()', '', '') FROM ticket_t WHERE id_c='X4004'")
+    for text in X4004 $'Caf\xe9 M\xfcller' $'Ma\xefs & Fils' "$total"; do
+        check "the PDF's text holds $(printf %s "$text" | iconv -f latin1 -t utf-8)" grep -qF -- "$text" "$work/t.txt"
+    done
+    gs -dSAFER -dBATCH -dNOPAUSE -q -sDEVICE=pnggray -r150 -sOutputFile="$work/t.png" "$work/t.pdf"
+    url=$(zbarimg --quiet --raw "$work/t.png" | head -n 1)
+    check "the QR code names the ticket's verify address ($url)" \
+        grep -qE "^$base/cgi-bin/sorvane\?com=verify&id=X4004&code=[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}\$" <<<"$url"
+    browse() {
+        timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
+            --disable-component-update --disable-sync --user-data-dir="$work/chromium" --dump-dom "$1" 2>/dev/null
+    }
+    browse "$url" >"$work/genuine.html" || true
+    check "the address says the ticket is genuine" grep -q 'This ticket is genuine' "$work/genuine.html"
+    check "the page names the customer, escaped" grep -qF 'Sand &amp; Gravel &lt;Caf' "$work/genuine.html"
+    psql -X -q -U morvik2 -d morvik2 -c \
+        "UPDATE ticket_t SET xmldata_c = overlay(xmldata_c PLACING '9' FROM position('<tax_c>' IN xmldata_c) + 7 FOR 1)
+         WHERE id_c='X4004'" >/dev/null
+    browse "$url" >"$work/changed.html" || true
+    check "after one byte changed the code does not match" grep -q 'does not match' "$work/changed.html"
+    status=$(fetch "/cgi-bin/sorvane?com=pdf&id=NOSUCH" "$work/none")
+    check "an unknown ticket gets the refusal page" grep -q 'Invalid ticket request' "$work/none"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

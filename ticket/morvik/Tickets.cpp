@@ -2,12 +2,18 @@
 
 #include "Tickets.h"
 
+#include <cstdlib>
+#include <iterator>
 #include <memory>
+
+#include <pstreams/pstream.h>
+#include <sys/wait.h>
 
 #include "8418.h"
 #include "Actions.h"
 #include "FormatString.h"
 #include "Records.h"
+#include "eticket.h"
 
 namespace {
 
@@ -60,19 +66,24 @@ void Export(Context& ctx, const Args& args)
     if (one == args.Has("date"))
         throw UsageError("ticket export takes either a ticket ID or --date YYYY-MM-DD");
     std::string format = args.Value("format", one ? "json" : "csv");
-    if (format != (one ? "json" : "csv"))
-        throw UsageError(one ? "a ticket exports as --format json" : "a day's tickets export as --format csv");
+    if (one ? format != "json" && format != "pdf" : format != "csv")
+        throw UsageError(one ? "a ticket exports as --format json or --format pdf"
+                             : "a day's tickets export as --format csv");
     if (one) {
         // Found by its identifier in any letter case, read again by its entry
         // for the identifier as stored.
         int entry = LoadTicket(ctx, args.Positional()[0])->Entry();
         DBTicket ticket(ctx.conninfo);
         Check(ticket.LoadXmlByEntry(entry), ticket, "reading " + Named("ticket", args.Positional()[0]));
-        DBTicketHistory history(ctx.conninfo);
         std::string digest;
+        Check(ticket.SnapshotDigest(digest), ticket, "reading the snapshot of " + Named("ticket", ticket.Id()));
+        if (format == "pdf") {
+            ctx.out << TicketPdf(ticket, digest, WebBaseUrl());
+            return;
+        }
+        DBTicketHistory history(ctx.conninfo);
         std::vector<TicketEvent> events;
-        Check(history.Digest(entry, digest) && history.Load(ticket.Id(), events), history,
-              "reading the history of " + Named("ticket", ticket.Id()));
+        Check(history.Load(ticket.Id(), events), history, "reading the history of " + Named("ticket", ticket.Id()));
         ctx.out << TicketJson(ticket, digest, events);
         return;
     }
@@ -80,6 +91,21 @@ void Export(Context& ctx, const Args& args)
     std::vector<Ticket> tickets;
     Check(reader.ListTickets(ParseDateOption(args), tickets), reader, "reading the tickets");
     ctx.out << TicketsCsv(tickets);
+}
+
+// The page drawn and converted by the outside programs, from the variables
+// this process exports to them.
+std::string RenderPdf(const Environment& env)
+{
+    for (const auto& [name, value] : env)
+        ::setenv(name.c_str(), value.c_str(), 1);
+    redi::ipstream pdf(PdfCommand(), redi::pstreams::pstdout);
+    std::string bytes{std::istreambuf_iterator<char>(pdf), std::istreambuf_iterator<char>()};
+    pdf.close();
+    const int status = pdf.rdbuf()->status();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.compare(0, 5, "%PDF-") != 0)
+        throw Failure("the ticket page could not be made into a PDF");
+    return bytes;
 }
 
 void WriteLines(JsonWriter& json, const char* name, const std::vector<DBProduct*>& lines,
@@ -98,6 +124,11 @@ void WriteLines(JsonWriter& json, const char* name, const std::vector<DBProduct*
 }
 
 }  // namespace
+
+std::string TicketPdf(const DBTicket& ticket, const std::string& digest, const std::string& base)
+{
+    return RenderPdf(ETicketEnvironment(ticket, FormatString("%i", ticket.Plant()), digest, base));
+}
 
 std::string TicketJson(const DBTicket& ticket, const std::string& digest, const std::vector<TicketEvent>& events)
 {
@@ -153,9 +184,9 @@ std::vector<Action> TicketActions()
         {"ticket", "void", "ID", 1, 1, "voids a stored ticket, saying why in its history",
          {{"reason", "TEXT", "why the ticket is voided", false, true}}, AllOrNothing(Void)},
         {"ticket", "export", "[ID]", 0, 1,
-         "writes one ticket as a JSON document, or a day's tickets as CSV (texts in UTF-8)",
+         "writes one ticket as a JSON document or a PDF e-ticket, or a day's tickets as CSV (texts in UTF-8)",
          {{"date", "YYYY-MM-DD", "every ticket stored that day, as CSV"},
-          {"format", "json|csv", "json for one ticket, csv for a day"}},
+          {"format", "json|pdf|csv", "json or pdf for one ticket, csv for a day"}},
          OneVersion(Export)},
     };
     std::vector<Action> history = HistoryActions();

@@ -15,6 +15,11 @@
 // snapshot's "digest" and the "events" of its history, as objects.
 std::string TicketJson(const DBTicket& ticket, const std::string& digest, const std::vector<TicketEvent>& events);
 
+// One ticket as a one-page PDF e-ticket: the web viewer's page with the
+// verification code of the snapshot's `digest` and the QR code of its
+// verification address on the web viewer at `base`.
+std::string TicketPdf(const DBTicket& ticket, const std::string& digest, const std::string& base);
+
 // A header line and one record per ticket: identifier, invoice, date,
 // customer, job, delivery site, formula, truck, driver, batch size, total,
 // void (true or false).

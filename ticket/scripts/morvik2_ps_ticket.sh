@@ -80,6 +80,25 @@ function font(f) { print f }
 function L(x, y, s, w) { if (s != "") printf "%d %d %s %d L\n", x, y, esc(s), w }
 function R(x, y, s, w) { if (s != "") printf "%d %d %s %d R\n", x, y, esc(s), w }
 function rule(y) { printf "%d rule\n", y }
+# The QR rows drawn as squares in a box of side `size` at x, y, with the
+# quiet margin of four modules the code needs; a run of dark modules is one
+# rectangle.
+function qrcode(rows, n, x, y, size,    m, r, c, w, run, start) {
+    w = length(rows[1])
+    m = size / (w + 8)
+    printf "1 setgray %d %d %d %d rectfill 0 setgray\n", x, y, size, size
+    for (r = 1; r <= n; r++) {
+        run = 0
+        for (c = 1; c <= w + 1; c++) {
+            if (c <= w && substr(rows[r], c, 1) == "1") {
+                if (!run) { run = 1; start = c }
+            } else if (run) {
+                run = 0
+                printf "%.3f %.3f %.3f %.3f rectfill\n", x + (start + 3) * m, y + (n + 4 - r) * m, (c - start) * m, m
+            }
+        }
+    }
+}
 function any3(p,    a) { return v(p "desc") != "" || v(p "target") != "" || v(p "actual") != "" }
 function material(p, kind) {
     if (!any3(p)) return
@@ -90,6 +109,10 @@ function material(p, kind) {
 }
 BEGIN {
     for (i = 1; i < 256; i++) ord[sprintf("%c", i)] = i
+    # A void e-ticket says so across the page, under everything else.
+    if (v("void") == "t")
+        print "gsave 0.85 setgray /Helvetica-Bold-Latin findfont 150 scalefont setfont " \
+              "306 340 translate (VOID) dup stringwidth pop -2 div 0 moveto show grestore"
 
     font("FT"); L(42, 738, "DELIVERY TICKET", 330)
     font("FR"); L(42, 720, v("plant") == "" ? "" : "Plant " v("plant"), 330)
@@ -171,6 +194,17 @@ BEGIN {
 
     print "newpath 0.5 setlinewidth 42 70 moveto 300 70 lineto stroke"
     font("FS"); L(42, 60, "RECEIVED BY", 200)
+
+    # The e-ticket: its verification code and the QR code of the address
+    # that checks it, in the free corner.
+    if (v("verifycode") != "") {
+        font("FS"); L(316, 118, "E-TICKET", 150)
+        font("FB"); L(316, 104, v("verifyid"), 150)
+        font("FS"); L(316, 88, "VERIFICATION CODE", 150)
+        font("FB"); L(316, 74, v("verifycode"), 150)
+    }
+    n = split(v("verifyqr"), qr, " ")
+    if (n > 0) qrcode(qr, n, 478, 34, 90)
 }' </dev/null
 
 cat <<'EPILOG'

@@ -36,19 +36,21 @@ TEST_P(ParseRequestTest, PicksTheFourNames)
     EXPECT_EQ(GetParam().request.printer, r.printer);
     EXPECT_EQ(GetParam().request.id, r.id);
     EXPECT_EQ(GetParam().request.plant, r.plant);
+    EXPECT_EQ(GetParam().request.code, r.code);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseRequestTest,
-    ::testing::Values(RequestCase{"com=view&id=T123&printer=lp&plant=2", {"view", "lp", "T123", "2"}},
-                      RequestCase{"id=T1&printer=lp", {"", "lp", "T1", ""}},
-                      RequestCase{"com=view&com=save&id=T1", {"save", "", "T1", ""}},
-                      RequestCase{"id=T1&id=T2&plant=1&plant=3", {"", "", "T2", "3"}},
-                      RequestCase{"COM=view&Id=T1&other=x&id=T9", {"", "", "T9", ""}},
-                      RequestCase{"id=O%27Neil+7", {"", "", "O'Neil 7", ""}},
-                      RequestCase{"id=T1=com=save", {"", "", "T1=com=save", ""}},
-                      RequestCase{"", {"", "", "", ""}},
-                      RequestCase{nullptr, {"", "", "", ""}}));
+    ::testing::Values(RequestCase{"com=view&id=T123&printer=lp&plant=2", {"view", "lp", "T123", "2", ""}},
+                      RequestCase{"id=T1&printer=lp", {"", "lp", "T1", "", ""}},
+                      RequestCase{"com=verify&id=T1&code=1a2b+3c4d", {"verify", "", "T1", "", "1a2b 3c4d"}},
+                      RequestCase{"com=view&com=save&id=T1", {"save", "", "T1", "", ""}},
+                      RequestCase{"id=T1&id=T2&plant=1&plant=3", {"", "", "T2", "3", ""}},
+                      RequestCase{"COM=view&Id=T1&other=x&id=T9", {"", "", "T9", "", ""}},
+                      RequestCase{"id=O%27Neil+7", {"", "", "O'Neil 7", "", ""}},
+                      RequestCase{"id=T1=com=save", {"", "", "T1=com=save", "", ""}},
+                      RequestCase{"", {"", "", "", "", ""}},
+                      RequestCase{nullptr, {"", "", "", "", ""}}));
 
 // ------------------------------------------------------------- environment
 
@@ -389,7 +391,7 @@ protected:
     void Serve(const char* query)
     {
         ViewerServices services{
-            [this](DBTicket& ticket, const std::string& id) {
+            [this](DBTicket& ticket, const std::string& id, std::string*) {
                 loads.push_back(id);
                 ticket.Entry(101);
                 ticket.customer->Name("Hillside Builders");

@@ -142,6 +142,17 @@ check "long value renders without error" renders_clean "$work/long.ps"
 huge=$(printf '%08192d' 0 | tr 0 W)
 rich "$work/huge.ps" plant="$huge" customerline1="$huge"
 check "an 8 KB value renders without error" renders_clean "$work/huge.ps"
+# The e-ticket's corner on the crowded page, with an 8 KB identifier: still
+# one page, and a PDF of it as well.
+qr=$(printf '1111111 1000001 1011101 1011101 1011101 1000001 1111111')
+rich "$work/eticket.ps" "$@" verifyid="$huge" verifycode=1a2b-3c4d-5e6f-7a8b verifyqr="$qr" void=t
+check "a crowded e-ticket renders on one page without error" renders_clean "$work/eticket.ps"
+text_of "$work/eticket.ps"
+check "the e-ticket shows its code" contains "$work/eticket.ps.txt" "1a2b-3c4d-5e6f-7a8b"
+check "a void e-ticket says so" contains "$work/eticket.ps.txt" "VOID"
+gs -dSAFER -dBATCH -dNOPAUSE -q -sDEVICE=pdfwrite -sOutputFile="$work/eticket.pdf" - <"$work/eticket.ps" 2>/dev/null
+check "the crowded e-ticket is a one-page PDF" sh -c 'pdfinfo "$1" | grep -q "^Pages: *1$"' sh "$work/eticket.pdf"
+
 text_of "$work/long.ps"
 ws=$(tr -cd W <"$work/long.ps.txt" | wc -c)
 check "long value is cut to its column ($ws of 300 shown)" test "$ws" -gt 10 -a "$ws" -lt 100

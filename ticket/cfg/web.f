@@ -1,0 +1,2 @@
+[web]
+base url=http://localhost/cgi-bin/sorvane
