@@ -110,16 +110,6 @@ bool DBTicketHistory::Load(const std::string& id, std::vector<TicketEvent>& even
     return op.EachRow(sql, [&](PgSqlDatabase& db, unsigned row) { events.push_back(ReadEvent(db, row)); });
 }
 
-bool DBTicketHistory::Digest(int entry, std::string& digest)
-{
-    BEGIN_OPERATION(op);
-    bool found = false;
-    return op.Exists(FormatString("SELECT coalesce(ticket_digest(xmldata_c),'') AS digest FROM ticket_t "
-                                  "WHERE entry_c=%i",
-                                  entry),
-                     found, [&](PgSqlDatabase& db) { digest = db.GetString(0, "digest"); });
-}
-
 bool DBTicketHistory::Check(const std::string& id, const std::string& date, HistoryCheck& result)
 {
     BEGIN_OPERATION(op);

@@ -71,9 +71,6 @@ public:
     // a removed ticket's too.
     bool Load(const std::string& id, std::vector<TicketEvent>& events);
 
-    // The SHA-256 of the stored snapshot of ticket `entry`; empty without one.
-    bool Digest(int entry, std::string& digest);
-
     // Checks the whole chain and the tickets asked about: the one named `id`,
     // else those stored on `date` (YYYY-MM-DD), else all. Each must have a
     // history holding its snapshot's digest, and the last digest must be its
