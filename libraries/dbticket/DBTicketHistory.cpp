@@ -65,21 +65,8 @@ TicketEvent ReadEvent(PgSqlDatabase& db, unsigned row)
 
 const char* EventKindName(EventKind kind)
 {
-    switch (kind) {
-    case EventKind::Stored:
-        return "stored";
-    case EventKind::Rewritten:
-        return "rewritten";
-    case EventKind::Printed:
-        return "printed";
-    case EventKind::Saved:
-        return "saved";
-    case EventKind::Voided:
-        return "voided";
-    case EventKind::Sealed:
-        return "sealed";
-    }
-    return "";
+    static const char* const kNames[] = {"stored", "rewritten", "printed", "saved", "voided", "sealed"};
+    return kNames[static_cast<int>(kind)];
 }
 
 void SetHistoryClient(const std::string& client)
@@ -89,6 +76,19 @@ void SetHistoryClient(const std::string& client)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             c = '?';
     Client() = clean;
+}
+
+bool RecordAndCommit(UnitOfWork& unit, DBObject& owner, EventKind kind, int entry, const EventDetails& details)
+{
+    DBTicketHistory history(owner.ConnInfo());
+    if (!history.Record(kind, entry, details)) {
+        owner.ErrorMsg(history.ErrorMsg());
+        return false;
+    }
+    if (unit.Commit())
+        return true;
+    owner.ErrorMsg(unit.ErrorMsg());
+    return false;
 }
 
 DBTicketHistory::DBTicketHistory(std::string conninfo) : DBObject(std::move(conninfo)) {}

@@ -58,6 +58,12 @@ constexpr const char* kWebClientVariable = "MORVIK_WEB_CLIENT";
 // whatever the web server was told.
 void SetHistoryClient(const std::string& client);
 
+class UnitOfWork;
+
+// Records an event for ticket `entry` and commits `unit`, which holds what the
+// event records; on failure `owner` is told why, and nothing is kept.
+bool RecordAndCommit(UnitOfWork& unit, DBObject& owner, EventKind kind, int entry, const EventDetails& details = {});
+
 class DBTicketHistory : public DBObject {
 public:
     explicit DBTicketHistory(std::string conninfo);

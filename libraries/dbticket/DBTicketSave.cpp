@@ -84,17 +84,8 @@ bool DBTicket::Save(bool update)
     DateTimeModified();
     // The ticket and its event in the history stand or fall together.
     UnitOfWork unit(ConnInfo());
-    if (!op.Run(DBOperation::Kind::Command, update ? TicketUpdateSql(*this) : TicketInsertSql(*this)))
-        return false;
-    DBTicketHistory history(ConnInfo());
-    if (!history.Record(update ? EventKind::Rewritten : EventKind::Stored, Entry())) {
-        ErrorMsg(history.ErrorMsg());
-        return false;
-    }
-    if (unit.Commit())
-        return true;
-    ErrorMsg(unit.ErrorMsg());
-    return false;
+    return op.Run(DBOperation::Kind::Command, update ? TicketUpdateSql(*this) : TicketInsertSql(*this)) &&
+           RecordAndCommit(unit, *this, update ? EventKind::Rewritten : EventKind::Stored, Entry());
 }
 
 // Every booking below runs whatever the one before it did; the master-data

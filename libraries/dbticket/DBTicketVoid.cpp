@@ -21,15 +21,5 @@ bool DBTicket::VoidStored(const std::string& reason)
         return op.Refuse(FormatString("ticket entry %i not found", Entry()));
     if (alreadyVoid)
         return op.Refuse("already void");
-    DBTicketHistory history(ConnInfo());
-    if (!VoidTicket())
-        return false;
-    if (!history.Record(EventKind::Voided, Entry(), {"", 0, 0, reason})) {
-        ErrorMsg(history.ErrorMsg());
-        return false;
-    }
-    if (unit.Commit())
-        return true;
-    ErrorMsg(unit.ErrorMsg());
-    return false;
+    return VoidTicket() && RecordAndCommit(unit, *this, EventKind::Voided, Entry(), {"", 0, 0, reason});
 }

@@ -256,17 +256,13 @@ TEST_F(MorvikTest, EveryEventOfATicketIsInItsHistoryAndVerified)
 
     const passwd* pw = getpwuid(getuid());
     const std::string user = pw ? pw->pw_name : "";
-    std::vector<std::string> time;
-    std::istringstream times(
-        Value("SELECT string_agg(to_char(time_c, 'YYYY-MM-DD HH24:MI:SS'), ',' ORDER BY event_c) FROM ticketevent_t"));
-    for (std::string t; std::getline(times, t, ',');)
-        time.push_back(t);
-    ASSERT_EQ(4u, time.size());
-    EXPECT_EQ(time[0] + "|stored|" + user + "|digest " + Value("SELECT ticket_digest(xmldata_c) FROM ticket_t") +
-                  "\n" + time[1] + "|printed|" + user + "|printer ticket1, invoice 1, 2 copies\n" + time[2] +
-                  "|saved|" + user + " for alice@10.0.0.5?\n" + time[3] + "|voided|" + user +
-                  "|reason: wrong truck\n",
-              std::regex_replace(Ok({"ticket", "history", "t1"}), std::regex(" {2,}"), "|"));
+    // Each line's time (the server's) becomes "T", the blanks between columns "|".
+    const std::string history = std::regex_replace(Ok({"ticket", "history", "t1"}),
+                                                   std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d"), "T");
+    EXPECT_EQ("T|stored|" + user + "|digest " + Value("SELECT ticket_digest(xmldata_c) FROM ticket_t") + "\nT|printed|" +
+                  user + "|printer ticket1, invoice 1, 2 copies\nT|saved|" + user + " for alice@10.0.0.5?\nT|voided|" +
+                  user + "|reason: wrong truck\n",
+              std::regex_replace(history, std::regex(" {2,}"), "|"));
 
     const std::string lastHash = Value("SELECT hash_c FROM ticketevent_t ORDER BY event_c DESC LIMIT 1");
     EXPECT_EQ("verified 1 ticket and 4 events: 0 problems; last hash " + lastHash + "\n", Ok({"ticket", "verify"}));
