@@ -84,9 +84,12 @@ Environment ETicketEnvironment(const DBTicket& ticket, const std::string& plant,
     return env;
 }
 
+// The page is taken whole first (it is all printable ASCII), so a template
+// that fails makes the command fail instead of feeding Ghostscript an empty
+// page. Ghostscript's own messages go to standard error, away from the PDF.
 std::string PdfCommand()
 {
-    return ShellQuote(fixedpaths::kPsTemplate) +
-           " </dev/null | gs -dSAFER -dBATCH -dNOPAUSE -q -sDEVICE=pdfwrite -sPAPERSIZE=letter -dFIXEDMEDIA "
-           "-sOutputFile=- -";
+    return "page=$(" + ShellQuote(fixedpaths::kPsTemplate) +
+           " </dev/null) && printf '%s\n' \"$page\" | gs -dSAFER -dBATCH -dNOPAUSE -q -sstdout=%stderr "
+           "-sDEVICE=pdfwrite -sPAPERSIZE=letter -dFIXEDMEDIA -sOutputFile=- -";
 }

@@ -41,8 +41,9 @@ Environment ETicketEnvironment(const DBTicket& ticket, const std::string& plant,
                                const std::string& base);
 
 // The shell command that writes the ticket page, drawn from the exported
-// variables, to standard output as PDF. Ghostscript runs with -dSAFER and
-// reads the page from a pipe: no name from the request reaches it.
+// variables, to standard output as PDF, and fails when either program does.
+// Ghostscript runs with -dSAFER and reads the page from a pipe: no name from
+// the request reaches it.
 std::string PdfCommand();
 
 #endif

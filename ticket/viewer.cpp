@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <iostream>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "CGImap.h"
@@ -133,21 +134,24 @@ void VerifyPage(std::ostream& out, const char* title, const std::string& body)
     out.flush();
 }
 
-// What a code checks: the ticket's own figures, nothing more.
+// What a code checks: the ticket's figures as its snapshot holds them, and
+// whether it was voided, which the page says first.
 void Genuine(std::ostream& out, const DBTicket& ticket)
 {
     std::string rows;
-    for (const auto& [name, value] :
-         std::initializer_list<std::pair<const char*, std::string>>{{"Ticket", ticket.Id()},
-                                                                    {"Date", ticket.Date()},
-                                                                    {"Customer", ticket.customer->Name()},
-                                                                    {"Total", Money(ticket.Total())},
-                                                                    {"Void", ticket.Void() ? "yes" : "no"},
-                                                                    {"Stored", ticket.Modified()}})
+    for (const auto& [name, value] : std::initializer_list<std::pair<const char*, std::string>>{
+             {"Ticket", ticket.Id()},
+             {"Batched", ticket.DateBatched() + " " + ticket.TimeBatched()},
+             {"Customer", ticket.customer->Name()},
+             {"Total", Money(ticket.Total())},
+             {"Void", ticket.Void() ? "yes" : "no"}})
         rows += std::string("<tr><th>") + name + "</th><td>" + HtmlEscape(value) + "</td></tr>\n";
-    VerifyPage(out, "Genuine ticket",
-               "<p>This ticket is genuine: its code matches the plant's record.</p>\n<table>\n" + rows +
-                   "</table>\n");
+    const std::string table = "<table>\n" + rows + "</table>\n";
+    if (ticket.Void())
+        VerifyPage(out, "Void ticket",
+                   "<p>This ticket is genuine, but it was VOIDED: it is not to be billed or accepted.</p>\n" + table);
+    else
+        VerifyPage(out, "Genuine ticket", "<p>This ticket is genuine: its code matches the plant's record.</p>\n" + table);
 }
 
 // The e-ticket's two answers: the PDF, and the page that checks a code.
@@ -169,16 +173,23 @@ void ETicket(const Request& request, const ViewerServices& services)
             Genuine(services.out, ticket);
         return;
     }
-    if (!found) {
+    // The page is made whole before anything is sent: a failure gets the
+    // refusal page, never half a PDF under a PDF header. The plant is the
+    // ticket's own, as printed on every copy.
+    std::string pdf;
+    if (found) {
+        for (const auto& [name, value] :
+             ETicketEnvironment(ticket, FormatString("%i", ticket.Plant()), digest, WebBaseUrl()))
+            services.setenv(name, value);
+    }
+    if (!found || !services.capture(PdfCommand(), pdf) || pdf.compare(0, 5, "%PDF-") != 0) {
         Refuse(services.out);
         return;
     }
-    const std::string plant = request.plant.empty() ? FormatString("%i", ticket.Plant()) : request.plant;
-    for (const auto& [name, value] : ETicketEnvironment(ticket, plant, digest, WebBaseUrl()))
-        services.setenv(name, value);
     services.out << "Content-Type: application/pdf\nContent-Disposition: inline; filename=\""
-                 << SafeFileName(ticket.Id()) << ".pdf\"\n\n";
-    services.run(PdfCommand());
+                 << SafeFileName(ticket.Id()) << ".pdf\"\n\n"
+                 << pdf;
+    services.out.flush();
 }
 
 void ExportProducts(const DBTicket& ticket, Environment& env)
@@ -269,9 +280,10 @@ bool Unfit(const std::string& value)
 // short), and a view's id must name a file inside the ticket image directory.
 bool Acceptable(const Request& request)
 {
-    if (Unfit(request.com) || Unfit(request.printer) || Unfit(request.id) || Unfit(request.plant) ||
-        Unfit(request.code))
+    if (Unfit(request.com) || Unfit(request.printer) || Unfit(request.id) || Unfit(request.plant))
         return false;
+    if (request.com == "verify")
+        return !Unfit(request.code);
     if (request.com != "view")
         return true;
     const std::string& id = request.id;
@@ -351,6 +363,17 @@ ViewerServices SystemServices()
             std::fflush(stdout);
             // A command's result does not change the page.
             [[maybe_unused]] int status = std::system(command.c_str());
+        },
+        [](const std::string& command, std::string& output) {
+            FILE* pipe = ::popen(command.c_str(), "r");
+            if (!pipe)
+                return false;
+            char buffer[65536];
+            size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+                output.append(buffer, n);
+            int status = ::pclose(pipe);
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
         },
         std::cout,
     };

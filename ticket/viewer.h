@@ -36,6 +36,8 @@ struct ViewerServices {
     std::function<void(DBTicket& ticket, const std::string& id, std::string* digest)> load;
     std::function<void(const std::string& name, const std::string& value)> setenv;
     std::function<void(const std::string& command)> run;
+    // Runs `command` and keeps its standard output; false when it failed.
+    std::function<bool(const std::string& command, std::string& output)> capture;
     std::ostream& out;
 };
 

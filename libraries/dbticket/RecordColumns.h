@@ -5,6 +5,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <stdexcept>
 #include <type_traits>
 #include <typeinfo>
 #include <string>
@@ -127,10 +128,13 @@ struct RecordColumn {
     template <class B>
     RecordColumn<B> As() const
     {
-        if constexpr (std::is_same_v<B, R>)
+        if constexpr (std::is_same_v<B, R>) {
             return *this;
-        else
+        } else {
+            if (!Of<B>())
+                throw std::logic_error(std::string("column ") + column + " is not one of that class");
             return *std::static_pointer_cast<RecordColumn<B>>(declared);
+        }
     }
     // The column's name without "_c": the office's option and export name.
     std::string Name() const
@@ -193,14 +197,19 @@ struct RecordTable {
                 chosen.push_back(c);
         return chosen;
     }
-    // The named columns, in the order given.
+    // The named columns, in the order given. A name the table does not
+    // have is a mistake in the program, not a column to leave out.
     ColumnList<R> Only(std::initializer_list<const char*> names) const
     {
         ColumnList<R> chosen;
-        for (const char* name : names)
+        for (const char* name : names) {
+            size_t before = chosen.size();
             for (const RecordColumn<R>& c : columns)
                 if (std::string(c.column) == name)
                     chosen.push_back(c);
+            if (chosen.size() == before)
+                throw std::logic_error(std::string(table) + " has no column " + name);
+        }
         return chosen;
     }
 };

@@ -12,6 +12,7 @@
 #include "FixedPaths.h"
 #include "FormatString.h"
 #include "viewer.h"
+#include "eticket.h"
 
 namespace {
 
@@ -391,13 +392,25 @@ protected:
     void Serve(const char* query)
     {
         ViewerServices services{
-            [this](DBTicket& ticket, const std::string& id, std::string*) {
+            [this](DBTicket& ticket, const std::string& id, std::string* digest) {
                 loads.push_back(id);
+                if (id == "NONE")
+                    return;
                 ticket.Entry(101);
-                ticket.customer->Name("Hillside Builders");
+                ticket.Id("T123");
+                ticket.Plant(4);
+                ticket.Void(voided);
+                ticket.customer->Name("Hillside <Builders>");
+                if (digest)
+                    *digest = kDigest;
             },
             [this](const std::string& name, const std::string& value) { exported.emplace_back(name, value); },
             [this](const std::string& command) { runs.push_back({command, out.str(), exported.size()}); },
+            [this](const std::string& command, std::string& output) {
+                runs.push_back({command, out.str(), exported.size()});
+                output = made;
+                return made.compare(0, 5, "%PDF-") == 0;
+            },
             out,
         };
         ::Serve(query, services);
@@ -420,11 +433,59 @@ protected:
         return value;
     }
 
+    static constexpr const char* kDigest = "1a2b3c4d5e6f7a8b9c0d1e2f3a4b5c6d7e8f9a0b1c2d3e4f5a6b7c8d9e0f1a2b";
+    bool voided = false;
+    std::string made = "%PDF-1.7 the page";  // what the PDF command writes
+
     std::ostringstream out;
     std::vector<std::string> loads;
     Environment exported;
     std::vector<Run> runs;
 };
+
+struct VerifyCase {
+    const char* query;
+    bool voided;
+    const char* title;
+};
+
+class VerifyServeTest : public ServeTest, public ::testing::WithParamInterface<VerifyCase> {};
+
+TEST_P(VerifyServeTest, SaysWhatTheCodeShowsAndNothingMore)
+{
+    voided = GetParam().voided;
+    Serve(GetParam().query);
+    EXPECT_NE(std::string::npos, out.str().find(std::string("<h1>") + GetParam().title + "</h1>")) << out.str();
+    EXPECT_EQ(std::string::npos, out.str().find("<Builders>")) << out.str();
+    EXPECT_TRUE(runs.empty());
+    EXPECT_TRUE(exported.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, VerifyServeTest,
+    ::testing::Values(VerifyCase{"com=verify&id=t123&code=1A2B-3C4D-5E6F-7A8B", false, "Genuine ticket"},
+                      VerifyCase{"com=verify&id=T123&code=1a2b-3c4d-5e6f-7a8b", true, "Void ticket"},
+                      VerifyCase{"com=verify&id=T123&code=1a2b-3c4d-5e6f-7a8c", false, "Code does not match"},
+                      VerifyCase{"com=verify&id=T123", false, "Code does not match"},
+                      VerifyCase{"com=verify&id=NONE&code=1a2b-3c4d-5e6f-7a8b", false, "No such ticket"}));
+
+TEST_F(ServeTest, APdfIsMadeWholeBeforeItsHeaderIsSent)
+{
+    // The plant printed is the ticket's own, whatever the request says.
+    Serve("com=pdf&id=t123&plant=FORGED");
+    EXPECT_EQ("Content-Type: application/pdf\nContent-Disposition: inline; filename=\"T123.pdf\"\n\n" + made,
+              out.str());
+    EXPECT_EQ(std::vector<std::string>{PdfCommand()}, Commands());
+    EXPECT_EQ("4", Exported("plant"));
+    EXPECT_EQ("1a2b-3c4d-5e6f-7a8b", Exported("verifycode"));
+
+    for (const char* query : {"com=pdf&id=NONE", "com=pdf&id=T123"}) {
+        out.str("");
+        made = "gs: Unrecoverable error";
+        Serve(query);
+        EXPECT_EQ(kRefusalPage, out.str()) << query;
+    }
+}
 
 TEST_F(ServeTest, ViewRunsTheScriptsInsideTheOffScreenElement)
 {
@@ -440,7 +501,7 @@ TEST_F(ServeTest, ViewRunsTheScriptsInsideTheOffScreenElement)
     EXPECT_EQ(std::vector<std::string>{"T123"}, loads);
     EXPECT_EQ("2", Exported("plant"));
     EXPECT_EQ("101", Exported("ticket"));
-    EXPECT_EQ("Hillside Builders", Exported("customerline1"));
+    EXPECT_EQ("Hillside <Builders>", Exported("customerline1"));
 }
 
 TEST_F(ServeTest, SaveRunsVelmoraBeforeThePage)
