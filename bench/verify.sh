@@ -66,9 +66,9 @@ INSERT INTO ticket_t
 SELECT (jsonb_populate_record(t, jsonb_build_object('entry_c', n, 'id_c', 'T' || n,
         'xmldata_c', replace(t.xmldata_c, '<id_c>T1</id_c>', '<id_c>T' || n || '</id_c>')))).*
 FROM ticket_t t, generate_series(2, $tickets) n WHERE t.entry_c = 1;
-SELECT setval('ticket_s', $tickets);
 DO \$\$
 BEGIN
+    PERFORM setval('ticket_s', $tickets);
     PERFORM ticketevent_append('saved', 1, 'bench', '127.0.0.1', '', 0, 0, '');
     PERFORM ticketevent_append('voided', 1, 'bench', '', '', 0, 0, 'bench');
     FOR n IN 2..$tickets LOOP
