@@ -12,6 +12,7 @@
 #include "CGImap.h"
 #include "eticket.h"
 #include "DBTicket.h"
+#include "DBTicketHistory.h"
 #include "UnitOfWork.h"
 #include "FixedPaths.h"
 #include "FormatString.h"
@@ -134,20 +135,23 @@ void VerifyPage(std::ostream& out, const char* title, const std::string& body)
     out.flush();
 }
 
-// What a code checks: the ticket's figures as its snapshot holds them, and
-// whether it was voided, which the page says first.
-void Genuine(std::ostream& out, const DBTicket& ticket)
+// What a code checks: the ticket's figures as its snapshot holds them, when
+// its history says it was stored, and whether it was voided (the row's flag
+// or its history), which the page says first.
+void Genuine(std::ostream& out, const DBTicket& ticket, const TicketProof& proof)
 {
+    const bool voided = ticket.Void() || proof.voided;
     std::string rows;
     for (const auto& [name, value] : std::initializer_list<std::pair<const char*, std::string>>{
              {"Ticket", ticket.Id()},
              {"Batched", ticket.DateBatched() + " " + ticket.TimeBatched()},
              {"Customer", ticket.customer->Name()},
              {"Total", Money(ticket.Total())},
-             {"Void", ticket.Void() ? "yes" : "no"}})
+             {"Void", voided ? "yes" : "no"},
+             {"Stored", proof.stored.empty() ? "(no record)" : proof.stored}})
         rows += std::string("<tr><th>") + name + "</th><td>" + HtmlEscape(value) + "</td></tr>\n";
     const std::string table = "<table>\n" + rows + "</table>\n";
-    if (ticket.Void())
+    if (voided)
         VerifyPage(out, "Void ticket",
                    "<p>This ticket is genuine, but it was VOIDED: it is not to be billed or accepted.</p>\n" + table);
     else
@@ -158,8 +162,9 @@ void Genuine(std::ostream& out, const DBTicket& ticket)
 void ETicket(const Request& request, const ViewerServices& services)
 {
     DBTicket ticket(kConnInfo);
-    std::string digest;
-    services.load(ticket, request.id, &digest);
+    TicketProof proof;
+    services.load(ticket, request.id, &proof);
+    const std::string& digest = proof.digest;
     const bool found = ticket.Entry() != 0 && !digest.empty();
     if (request.com == "verify") {
         if (!found)
@@ -170,7 +175,7 @@ void ETicket(const Request& request, const ViewerServices& services)
                        "<p>The code does not match the plant's record of ticket " + HtmlEscape(ticket.Id()) +
                            ".</p>\n");
         else
-            Genuine(services.out, ticket);
+            Genuine(services.out, ticket, proof);
         return;
     }
     // The page is made whole before anything is sent: a failure gets the
@@ -350,10 +355,11 @@ Environment TicketEnvironment(const DBTicket& ticket, const std::string& plant)
 ViewerServices SystemServices()
 {
     return ViewerServices{
-        [](DBTicket& ticket, const std::string& id, std::string* digest) {
+        [](DBTicket& ticket, const std::string& id, TicketProof* proof) {
             UnitOfWork read(ticket.ConnInfo(), UnitOfWork::Access::ReadOnly);
-            if (ticket.LoadXmlById(id) && digest && ticket.Entry() != 0)
-                ticket.SnapshotDigest(*digest);
+            if (!ticket.LoadXmlById(id) || !proof || ticket.Entry() == 0 || !ticket.SnapshotDigest(proof->digest))
+                return;
+            DBTicketHistory(ticket.ConnInfo()).Stored(ticket.Entry(), proof->stored, proof->voided);
         },
         [](const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); },
         [](const std::string& command) {

@@ -29,11 +29,19 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 // exported; a later entry of the same name overwrites an earlier one.
 Environment TicketEnvironment(const DBTicket& ticket, const std::string& plant);
 
+// What checks a stored ticket: its snapshot's digest, and from its history
+// when it was first stored and whether it was voided.
+struct TicketProof {
+    std::string digest;
+    std::string stored;
+    bool voided = false;
+};
+
 // What a request reaches outside the process, replaceable for tests.
 struct ViewerServices {
-    // Loads the ticket and, when `digest` is given, its snapshot's digest in
-    // the same read.
-    std::function<void(DBTicket& ticket, const std::string& id, std::string* digest)> load;
+    // Loads the ticket and, when `proof` is given, what checks it, in the
+    // same read.
+    std::function<void(DBTicket& ticket, const std::string& id, TicketProof* proof)> load;
     std::function<void(const std::string& name, const std::string& value)> setenv;
     std::function<void(const std::string& command)> run;
     // Runs `command` and keeps its standard output; false when it failed.

@@ -110,6 +110,19 @@ bool DBTicketHistory::Load(const std::string& id, std::vector<TicketEvent>& even
     return op.EachRow(sql, [&](PgSqlDatabase& db, unsigned row) { events.push_back(ReadEvent(db, row)); });
 }
 
+bool DBTicketHistory::Stored(int entry, std::string& stored, bool& voided)
+{
+    BEGIN_OPERATION(op);
+    return op.One(FormatString("SELECT to_char(min(time_c) FILTER (WHERE kind_c IN ('stored', 'sealed')), "
+                               "'YYYY-MM-DD HH24:MI:SS') AS stored_c, coalesce(bool_or(kind_c = 'voided'), false) "
+                               "AS voided_c FROM ticketevent_t WHERE entry_c=%i",
+                               entry),
+                  [&](PgSqlDatabase& db) {
+                      stored = db.GetString(0, "stored_c");
+                      voided = db.GetBool(0, "voided_c");
+                  });
+}
+
 bool DBTicketHistory::Check(const std::string& id, const std::string& date, HistoryCheck& result)
 {
     BEGIN_OPERATION(op);

@@ -77,6 +77,11 @@ public:
     // a removed ticket's too.
     bool Load(const std::string& id, std::vector<TicketEvent>& events);
 
+    // When the ticket stored under `entry` was first stored (or sealed), as
+    // YYYY-MM-DD HH:MM:SS ("" when its history holds neither), and whether
+    // it was voided: what the web viewer's check of a code shows of it.
+    bool Stored(int entry, std::string& stored, bool& voided);
+
     // Checks the whole chain and the tickets asked about: the one named `id`,
     // else those stored on `date` (YYYY-MM-DD), else all. Each must have a
     // history holding its snapshot's digest, and the last digest must be its

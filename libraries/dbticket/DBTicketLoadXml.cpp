@@ -158,12 +158,12 @@ bool DBTicket::LoadXmlLines(const DBOperation& op, std::vector<DBProduct*>& list
     return true;
 }
 
-// Taken on the server from the bytes as stored, so what is digested is what
-// the snapshot holds, whatever a client would make of its characters.
+// Taken on the server by the schema's ticket_digest, as the history's digests
+// are, from the bytes as stored, whatever a client would make of them.
 bool DBTicket::SnapshotDigest(std::string& digest)
 {
     BEGIN_OPERATION(op);
-    return op.One(FormatString("SELECT id_c, encode(sha256(convert_to(xmldata_c, 'LATIN1')), 'hex') AS digest_c "
+    return op.One(FormatString("SELECT id_c, ticket_digest(xmldata_c) AS digest_c "
                                "FROM ticket_t WHERE entry_c=%i",
                                Entry()),
                   [&](PgSqlDatabase& db) {

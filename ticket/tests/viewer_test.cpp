@@ -392,17 +392,16 @@ protected:
     void Serve(const char* query)
     {
         ViewerServices services{
-            [this](DBTicket& ticket, const std::string& id, std::string* digest) {
+            [this](DBTicket& ticket, const std::string& id, TicketProof* proof) {
                 loads.push_back(id);
                 if (id == "NONE")
                     return;
                 ticket.Entry(101);
                 ticket.Id("T123");
                 ticket.Plant(4);
-                ticket.Void(voided);
                 ticket.customer->Name("Hillside <Builders>");
-                if (digest)
-                    *digest = kDigest;
+                if (proof)
+                    *proof = {kDigest, "2026-12-09 06:05:00", voided};
             },
             [this](const std::string& name, const std::string& value) { exported.emplace_back(name, value); },
             [this](const std::string& command) { runs.push_back({command, out.str(), exported.size()}); },
@@ -456,6 +455,10 @@ TEST_P(VerifyServeTest, SaysWhatTheCodeShowsAndNothingMore)
     voided = GetParam().voided;
     Serve(GetParam().query);
     EXPECT_NE(std::string::npos, out.str().find(std::string("<h1>") + GetParam().title + "</h1>")) << out.str();
+    // Only a matching code shows what the history says of the ticket.
+    EXPECT_EQ(GetParam().title[0] != 'N' && GetParam().title[0] != 'C',
+              out.str().find("<td>2026-12-09 06:05:00</td>") != std::string::npos)
+        << out.str();
     EXPECT_EQ(std::string::npos, out.str().find("<Builders>")) << out.str();
     EXPECT_TRUE(runs.empty());
     EXPECT_TRUE(exported.empty());
