@@ -121,9 +121,8 @@ for ((i = 0; i < runs; i++)); do
 done
 psql -X -q -U postgres -d morvik2 -c "ALTER SYSTEM RESET log_connections" -c "SELECT pg_reload_conf()" >/dev/null
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+. bench/timing.sh
 most() { sort -n | tail -n 1; }
-ms() { awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'; }
 
 declare -A median_us connections
 echo "medians over $runs runs"

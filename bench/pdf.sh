@@ -33,14 +33,7 @@ printf '[database]\nhost addr=localhost\n' >"$cfg/database.f"
 ticket=B12-8
 export_pdf() { "$build/ticket/morvik" ticket export "$ticket" --format pdf >/dev/null; }
 web() { QUERY_STRING="com=$1&id=$ticket&plant=1" "$build/ticket/sorvane" >/dev/null 2>&1; }
-elapsed() {
-    local start=$EPOCHREALTIME
-    "$@"
-    local end=$EPOCHREALTIME
-    echo $((${end/./} - ${start/./}))
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-ms() { awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'; }
+. bench/timing.sh
 
 times=$build/pdf-times
 rm -rf "$times"

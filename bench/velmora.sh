@@ -94,13 +94,7 @@ done
 psql -X -q -U postgres -d morvik2 -c "SELECT pg_reload_conf()" >/dev/null
 
 # Microseconds one command takes.
-elapsed() {
-    local start=$EPOCHREALTIME
-    "$@"
-    local end=$EPOCHREALTIME
-    echo $((${end/./} - ${start/./}))
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+. bench/timing.sh
 
 routes=(direct)
 if $pooled; then
