@@ -1,9 +1,11 @@
 #include "eticket.h"
 
 #include <cctype>
+#include <cstdio>
 #include <memory>
 
 #include <qrencode.h>
+#include <sys/wait.h>
 
 #include "ConfigRW.h"
 #include "DBTicket.h"
@@ -92,4 +94,22 @@ std::string PdfCommand()
     return "page=$(" + ShellQuote(fixedpaths::kPsTemplate) +
            " </dev/null) && printf '%s\n' \"$page\" | gs -dSAFER -dBATCH -dNOPAUSE -q -sstdout=%stderr "
            "-sDEVICE=pdfwrite -sPAPERSIZE=letter -dFIXEDMEDIA -sOutputFile=- -";
+}
+
+bool CaptureOutput(const std::string& command, std::string& output)
+{
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return false;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    int status = ::pclose(pipe);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool IsPdf(const std::string& bytes)
+{
+    return bytes.compare(0, 5, "%PDF-") == 0;
 }

@@ -46,4 +46,11 @@ Environment ETicketEnvironment(const DBTicket& ticket, const std::string& plant,
 // the request reaches it.
 std::string PdfCommand();
 
+// Runs `command` through the shell and keeps its standard output; false when
+// it could not run or did not exit with 0.
+bool CaptureOutput(const std::string& command, std::string& output);
+
+// Whether `bytes` begin as a PDF file does.
+bool IsPdf(const std::string& bytes);
+
 #endif

@@ -6,7 +6,6 @@
 #include <initializer_list>
 #include <iostream>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "CGImap.h"
@@ -187,7 +186,7 @@ void ETicket(const Request& request, const ViewerServices& services)
              ETicketEnvironment(ticket, FormatString("%i", ticket.Plant()), digest, WebBaseUrl()))
             services.setenv(name, value);
     }
-    if (!found || !services.capture(PdfCommand(), pdf) || pdf.compare(0, 5, "%PDF-") != 0) {
+    if (!found || !services.capture(PdfCommand(), pdf) || !IsPdf(pdf)) {
         Refuse(services.out);
         return;
     }
@@ -370,17 +369,7 @@ ViewerServices SystemServices()
             // A command's result does not change the page.
             [[maybe_unused]] int status = std::system(command.c_str());
         },
-        [](const std::string& command, std::string& output) {
-            FILE* pipe = ::popen(command.c_str(), "r");
-            if (!pipe)
-                return false;
-            char buffer[65536];
-            size_t n;
-            while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-                output.append(buffer, n);
-            int status = ::pclose(pipe);
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        },
+        CaptureOutput,
         std::cout,
     };
 }

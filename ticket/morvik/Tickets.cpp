@@ -3,11 +3,7 @@
 #include "Tickets.h"
 
 #include <cstdlib>
-#include <iterator>
 #include <memory>
-
-#include <pstreams/pstream.h>
-#include <sys/wait.h>
 
 #include "8418.h"
 #include "Actions.h"
@@ -99,11 +95,8 @@ std::string RenderPdf(const Environment& env)
 {
     for (const auto& [name, value] : env)
         ::setenv(name.c_str(), value.c_str(), 1);
-    redi::ipstream pdf(PdfCommand(), redi::pstreams::pstdout);
-    std::string bytes{std::istreambuf_iterator<char>(pdf), std::istreambuf_iterator<char>()};
-    pdf.close();
-    const int status = pdf.rdbuf()->status();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.compare(0, 5, "%PDF-") != 0)
+    std::string bytes;
+    if (!CaptureOutput(PdfCommand(), bytes) || !IsPdf(bytes))
         throw Failure("the ticket page could not be made into a PDF");
     return bytes;
 }

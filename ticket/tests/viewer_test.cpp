@@ -408,7 +408,7 @@ protected:
             [this](const std::string& command, std::string& output) {
                 runs.push_back({command, out.str(), exported.size()});
                 output = made;
-                return made.compare(0, 5, "%PDF-") == 0;
+                return IsPdf(made);
             },
             out,
         };
